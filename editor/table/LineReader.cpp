@@ -1,0 +1,52 @@
+#include "LineReader.h"
+
+#include <cstring>
+
+namespace tavrel {
+
+LineReader::LineReader(FileOps& ops, int fd, std::size_t chunkSize)
+    : ops_(ops), fd_(fd), buffer_(chunkSize > 0 ? chunkSize : 1) {}
+
+bool LineReader::Next(std::string_view& line) {
+    for (;;) {
+        const char* base = buffer_.data();
+        const void* lf = std::memchr(base + scanned_, '\n', end_ - scanned_);
+        if (lf) {
+            const std::size_t at = static_cast<const char*>(lf) - base;
+            std::size_t length = at - begin_;
+            if (length > 0 && base[at - 1] == '\r') --length;
+            line = std::string_view(base + begin_, length);
+            begin_ = scanned_ = at + 1;
+            return true;
+        }
+        scanned_ = end_;
+        if (atEnd_) {
+            if (begin_ == end_) return false;
+            line = std::string_view(base + begin_, end_ - begin_);
+            begin_ = scanned_ = end_;
+            return true;
+        }
+        if (!Fill()) return false;
+    }
+}
+
+// Moves the unfinished line to the front, grows the buffer when the line fills it, reads more.
+bool LineReader::Fill() {
+    if (begin_ > 0) {
+        std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+        end_ -= begin_;
+        scanned_ -= begin_;
+        begin_ = 0;
+    }
+    if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
+    const ssize_t n = ops_.Read(fd_, buffer_.data() + end_, buffer_.size() - end_);
+    if (n < 0) {
+        failed_ = true;
+        return false;
+    }
+    if (n == 0) atEnd_ = true;
+    end_ += static_cast<std::size_t>(n);
+    return true;
+}
+
+}  // namespace tavrel

@@ -1,0 +1,134 @@
+#include "TableRow.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <stdexcept>
+#include <type_traits>
+#include <vector>
+
+namespace tavrel {
+
+static_assert(std::is_trivially_copyable_v<TableRow>, "rows move as plain pointers");
+
+namespace {
+
+constexpr std::size_t kHeader = 2 * sizeof(std::uint32_t);
+constexpr std::uint32_t kOnHeap = 0x80000000u;  // in the first header word, above the count
+constexpr std::uint32_t kMaxCells = 0x7FFFFFFFu;
+
+std::uint32_t Load32(const char* p) {
+    std::uint32_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+std::uint16_t Load16(const char* p) {
+    std::uint16_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+bool IsWide(std::uint64_t bytes) { return bytes > 0xFFFF; }
+
+}  // namespace
+
+TableRow TableRow::Make(std::span<const std::string_view> cells, RowArena* arena) {
+    std::size_t count = cells.size();
+    while (count > 0 && cells[count - 1].empty()) --count;
+    if (count == 0) return TableRow();
+
+    std::uint64_t bytes = 0;
+    for (std::size_t i = 0; i < count; ++i) bytes += cells[i].size();
+    if (bytes > kMaxRowBytes || count > kMaxCells) throw std::length_error("row too long");
+    const bool wide = IsWide(bytes);
+    const std::size_t offsetSize = wide ? 4 : 2;
+    const std::size_t size = kHeader + count * offsetSize + bytes;
+    char* block = arena ? arena->Allocate(size) : static_cast<char*>(std::malloc(size));
+    if (!block) throw std::bad_alloc();
+
+    const std::uint32_t head = static_cast<std::uint32_t>(count) | (arena ? 0 : kOnHeap);
+    const auto bytes32 = static_cast<std::uint32_t>(bytes);
+    std::memcpy(block, &head, 4);
+    std::memcpy(block + 4, &bytes32, 4);
+    char* offsets = block + kHeader;
+    char* text = offsets + count * offsetSize;
+    std::uint32_t end = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string_view cell = cells[i];
+        if (!cell.empty()) std::memcpy(text + end, cell.data(), cell.size());
+        end += static_cast<std::uint32_t>(cell.size());
+        if (wide) {
+            std::memcpy(offsets + 4 * i, &end, 4);
+        } else {
+            const auto end16 = static_cast<std::uint16_t>(end);
+            std::memcpy(offsets + 2 * i, &end16, 2);
+        }
+    }
+    return TableRow(block);
+}
+
+void TableRow::Release() {
+    if (block_ && (Load32(block_) & kOnHeap)) std::free(block_);
+    block_ = nullptr;
+}
+
+std::uint32_t TableRow::Count() const { return block_ ? Load32(block_) & ~kOnHeap : 0; }
+
+int TableRow::CellCount() const { return static_cast<int>(Count()); }
+
+std::uint32_t TableRow::TextSize() const { return block_ ? Load32(block_ + 4) : 0; }
+
+std::uint32_t TableRow::End(int i) const {
+    const char* offsets = block_ + kHeader;
+    return IsWide(TextSize()) ? Load32(offsets + 4 * static_cast<std::size_t>(i))
+                              : Load16(offsets + 2 * static_cast<std::size_t>(i));
+}
+
+std::string_view TableRow::Cell(int i) const {
+    if (!block_ || i < 0) return {};
+    const std::uint32_t count = Count();
+    if (static_cast<std::uint32_t>(i) >= count) return {};
+    const std::uint32_t begin = i == 0 ? 0 : End(i - 1);
+    const std::uint32_t end = End(i);
+    const char* text = block_ + kHeader + count * (IsWide(TextSize()) ? 4 : 2);
+    return {text + begin, end - begin};
+}
+
+bool TableRow::HasTextBefore(int columns) const {
+    if (!block_ || columns <= 0) return false;
+    const int count = CellCount();
+    // Ends are cumulative, so the end of the last cell looked at tells whether any had text.
+    return End((columns < count ? columns : count) - 1) > 0;
+}
+
+namespace {
+
+std::vector<std::string_view> CellsOf(const TableRow& row, int atLeast) {
+    const int count = row.CellCount();
+    std::vector<std::string_view> cells(static_cast<std::size_t>(count > atLeast ? count : atLeast));
+    for (int i = 0; i < count; ++i) cells[static_cast<std::size_t>(i)] = row.Cell(i);
+    return cells;
+}
+
+}  // namespace
+
+TableRow TableRow::WithCell(int i, std::string_view text) const {
+    std::vector<std::string_view> cells = CellsOf(*this, i + 1);
+    cells[static_cast<std::size_t>(i)] = text;
+    return Make(cells);
+}
+
+TableRow TableRow::WithCellInserted(int i) const {
+    std::vector<std::string_view> cells = CellsOf(*this, 0);
+    if (static_cast<std::size_t>(i) < cells.size()) cells.insert(cells.begin() + i, std::string_view());
+    return Make(cells);
+}
+
+TableRow TableRow::WithCellRemoved(int i) const {
+    std::vector<std::string_view> cells = CellsOf(*this, 0);
+    if (static_cast<std::size_t>(i) < cells.size()) cells.erase(cells.begin() + i);
+    return Make(cells);
+}
+
+}  // namespace tavrel
