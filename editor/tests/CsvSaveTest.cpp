@@ -1,0 +1,257 @@
+// Writing game tables: cells in, bytes out; round trips; the atomic replace of the old file; the
+// backup copy.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "CsvFile.h"
+#include "TestFiles.h"
+
+namespace tavrel {
+namespace {
+
+const TextMeasure kMeasure = TextMeasure::Uniform(7);
+
+struct SaveCase {
+    const char* name;
+    std::string input;
+    std::function<void(GridTable&)> edit;  // what the user did between load and save
+    std::string saved;
+};
+
+std::string LoadEditSave(const SaveCase& c) {
+    test::TempDir dir;
+    const std::string path = dir.File("t.csv");
+    test::WriteFile(path, c.input);
+    LoadedTable loaded;
+    EXPECT_TRUE(LoadCsv(path, kMeasure, loaded).ok());
+    if (c.edit) c.edit(loaded.table);
+    const FileStatus status = SaveCsv(loaded.table, path);
+    EXPECT_TRUE(status.ok()) << status.message;
+    return test::ReadFile(path);
+}
+
+class SaveCases : public testing::TestWithParam<SaveCase> {};
+
+TEST_P(SaveCases, WritesTheUsedExtentWithCommaEndedFields) {
+    EXPECT_EQ(LoadEditSave(GetParam()), GetParam().saved);
+}
+
+const std::string kLongTitle(1500, 'T');
+
+INSTANTIATE_TEST_SUITE_P(
+    Csv, SaveCases,
+    testing::Values(
+        SaveCase{"Unchanged", "A,B,\r\n1,2,\r\n", nullptr, "A,B,\r\n1,2,\r\n"},
+        SaveCase{"CommasAndCrLfAdded", "A,B\n1,2\n3", nullptr, "A,B,\r\n1,2,\r\n3,,\r\n"},
+        SaveCase{"EmptyFileIsOneLineEnd", "", nullptr, "\r\n"},
+        SaveCase{"HeaderOnly", "A,B\r\n", nullptr, "A,B,\r\n"},
+        SaveCase{"EmptyLineInsideKeptAsCommas", "A,B,\r\n1,\r\n\r\n2,\r\n\r\n\r\n", nullptr,
+                 "A,B,\r\n1,,\r\n,,\r\n2,,\r\n"},
+        SaveCase{"FieldPastHeaderLost", "A,B,C\r\n1,2,3,4\r\n", nullptr, "A,B,C,\r\n1,2,3,\r\n"},
+        SaveCase{"QuotesAndSpacesAsThey", "A, B \r\n\"x\", y\"\r\n", nullptr,
+                 "A, B ,\r\n\"x\", y\",\r\n"},
+        SaveCase{"EightBitBytes", "\xe9\xff,\r\n\x80,\x9d\r\n", nullptr, "\xe9\xff,\r\n\x80,\r\n"},
+        SaveCase{"TextInThirdMarginColumn", "A,B,\r\n1,2,\r\n",
+                 [](GridTable& t) { t.SetCell(0, 4, "x"); }, "A,B,,,,\r\n1,2,,,x,\r\n"},
+        SaveCase{"TextInMarginRow", "A,\r\n1,\r\n", [](GridTable& t) { t.SetCell(3, 0, "z"); },
+                 "A,\r\n1,\r\n,\r\n,\r\nz,\r\n"},
+        SaveCase{"EmptyColumnLeftOfUsedOneIsSaved", "A,,C\r\n1,,3\r\n", nullptr,
+                 "A,,C,\r\n1,,3,\r\n"},
+        SaveCase{"CommaTypedIntoCell", "A,B,\r\n1,2,\r\n",
+                 [](GridTable& t) { t.SetCell(0, 0, "x,y"); }, "A,B,\r\nx,y,2,\r\n"},
+        SaveCase{"EmptiedLastRowNotSaved", "A,\r\n1,\r\n2,\r\n",
+                 [](GridTable& t) { t.SetCell(1, 0, ""); }, "A,\r\n1,\r\n"},
+        SaveCase{"LongTitleCut", kLongTitle + ",B\r\n", nullptr,
+                 kLongTitle.substr(0, 1023) + ",B,\r\n"}),
+    [](const testing::TestParamInfo<SaveCase>& info) { return std::string(info.param.name); });
+
+TEST(CsvSaveTest, CommaTypedIntoCellSplitsItOnTheNextLoad) {
+    test::TempDir dir;
+    const std::string path = dir.File("t.csv");
+    test::WriteFile(path, "A,B,C,\r\n1,2,3,\r\n");
+    LoadedTable loaded;
+    ASSERT_TRUE(LoadCsv(path, kMeasure, loaded).ok());
+    loaded.table.SetCell(0, 0, "x,y");
+    ASSERT_TRUE(SaveCsv(loaded.table, path).ok());
+    ASSERT_TRUE(LoadCsv(path, kMeasure, loaded).ok());
+    EXPECT_EQ(loaded.table.Cell(0, 0), "x");
+    EXPECT_EQ(loaded.table.Cell(0, 1), "y");
+    EXPECT_EQ(loaded.table.Cell(0, 2), "2");  // "3" moved past the header and is gone
+}
+
+TEST(CsvSaveTest, LoadSaveLoadKeepsCellsAndASecondSaveKeepsBytes) {
+    test::TempDir dir;
+    std::string bytes = "Id,Name,\xe9t\xe9,\r\n";
+    for (int r = 0; r < 300; ++r) {
+        bytes += std::to_string(r) + ",\"unit " + std::to_string(r * 7) + "\",\x80\r";
+        bytes += (r % 3 == 0 ? "\n" : "\r\n");
+        if (r % 50 == 0) bytes += "\n";
+    }
+    const std::string path = dir.File("t.csv");
+    test::WriteFile(path, bytes);
+    LoadedTable first;
+    ASSERT_TRUE(LoadCsv(path, kMeasure, first).ok());
+    ASSERT_TRUE(SaveCsv(first.table, path).ok());
+    const std::string written = test::ReadFile(path);
+    LoadedTable second;
+    ASSERT_TRUE(LoadCsv(path, kMeasure, second).ok());
+    ASSERT_EQ(second.table.RowCount(), first.table.RowCount());
+    for (int r = 0; r < first.table.RowCount(); ++r) {
+        for (int c = 0; c < first.table.ColumnCount(); ++c) {
+            ASSERT_EQ(second.table.Cell(r, c), first.table.Cell(r, c)) << r << "," << c;
+        }
+    }
+    ASSERT_TRUE(SaveCsv(second.table, path).ok());
+    EXPECT_EQ(test::ReadFile(path), written);
+}
+
+// The file layer with one call made to fail.
+class FaultyOps : public FileOps {
+public:
+    enum Fault { NONE, OPEN, SECOND_WRITE, SHORT_WRITES_THEN_FULL, CLOSE, RENAME };
+    explicit FaultyOps(Fault fault) : fault_(fault) {}
+
+    int Open(const char* path, int flags, int mode) override {
+        if (fault_ == OPEN && (flags & O_CREAT)) return Fail(EACCES);
+        return FileOps::Open(path, flags, mode);
+    }
+    ssize_t Write(int fd, const void* data, size_t size) override {
+        ++writes_;
+        if (fault_ == SECOND_WRITE && writes_ == 2) return Fail(ENOSPC);
+        if (fault_ == SHORT_WRITES_THEN_FULL) {
+            if (writes_ > 3) return 0;
+            size = size > 5 ? 5 : size;
+        }
+        return FileOps::Write(fd, data, size);
+    }
+    int Close(int fd) override {
+        const int result = FileOps::Close(fd);
+        return fault_ == CLOSE ? Fail(EIO) : result;
+    }
+    int Rename(const char* from, const char* to) override {
+        if (fault_ == RENAME) return Fail(EXDEV);
+        return FileOps::Rename(from, to);
+    }
+
+private:
+    static int Fail(int error) {
+        errno = error;
+        return -1;
+    }
+    Fault fault_;
+    int writes_ = 0;
+};
+
+std::size_t FilesIn(const std::filesystem::path& folder) {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++count;
+    return count;
+}
+
+TEST(CsvSaveTest, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
+    struct Case {
+        FaultyOps::Fault fault;
+        FileStatus::Kind kind;
+        const char* message;  // %1 is the table's path
+    };
+    const Case cases[] = {
+        {FaultyOps::OPEN, FileStatus::CANNOT_OPEN, "Could not open file."},
+        {FaultyOps::SECOND_WRITE, FileStatus::WRITE_FAILED, "Disk full while accessing %1."},
+        {FaultyOps::SHORT_WRITES_THEN_FULL, FileStatus::WRITE_FAILED,
+         "Disk full while accessing %1."},
+        {FaultyOps::CLOSE, FileStatus::WRITE_FAILED,
+         "An unknown error occurred while accessing %1."},
+        {FaultyOps::RENAME, FileStatus::WRITE_FAILED,
+         "An unknown error occurred while accessing %1."},
+    };
+    // Big enough for several buffer flushes.
+    std::string original = "Old,\r\n";
+    for (int r = 0; r < 200000; ++r) original += "row " + std::to_string(r) + ",\r\n";
+    for (const Case& c : cases) {
+        test::TempDir dir;
+        const std::string path = dir.File("t.csv");
+        test::WriteFile(path, original);
+        LoadedTable loaded;
+        ASSERT_TRUE(LoadCsv(path, kMeasure, loaded).ok());
+        loaded.table.SetCell(0, 0, "changed");
+        FaultyOps ops(c.fault);
+        const FileStatus status = SaveCsv(loaded.table, path, ops);
+        EXPECT_EQ(status.kind, c.kind) << c.message;
+        EXPECT_EQ(status.message, WithPath(c.message, path));
+        EXPECT_EQ(test::ReadFile(path), original) << c.message;
+        EXPECT_EQ(FilesIn(dir.Path()), 1u) << c.message;
+    }
+}
+
+TEST(CsvSaveTest, SavingWhereNoFileCanBeCreatedFails) {
+    test::TempDir dir;
+    GridTable table;
+    table.InsertColumn(0, "A", 110);
+    // A folder that is really a file stops the save even for root.
+    test::WriteFile(dir.File("plain"), "x");
+    for (const std::string& path : {dir.File("plain/t.csv"), dir.File("missing/t.csv"),
+                                    dir.Path().string(), std::string()}) {
+        const FileStatus status = SaveCsv(table, path);
+        EXPECT_EQ(status.kind, FileStatus::CANNOT_OPEN) << path;
+        EXPECT_EQ(status.message, "Could not open file.");
+    }
+}
+
+TEST(CsvSaveTest, SavingIntoAReadOnlyFolderLeavesTheOldFile) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+    test::TempDir dir;
+    const std::string path = dir.File("t.csv");
+    test::WriteFile(path, "Old,\r\n");
+    LoadedTable loaded;
+    ASSERT_TRUE(LoadCsv(path, kMeasure, loaded).ok());
+    loaded.table.SetCell(0, 0, "new");
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0500), 0);
+    EXPECT_EQ(SaveCsv(loaded.table, path).kind, FileStatus::CANNOT_OPEN);
+    ::chmod(dir.Path().c_str(), 0700);
+    EXPECT_EQ(test::ReadFile(path), "Old,\r\n");
+}
+
+TEST(CsvSaveTest, SaveKeepsPermissionsAndWritesThroughALink) {
+    test::TempDir dir;
+    const std::string path = dir.File("t.csv");
+    test::WriteFile(path, "A,\r\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    const std::string link = dir.File("link.csv");
+    ASSERT_EQ(::symlink(path.c_str(), link.c_str()), 0);
+    LoadedTable loaded;
+    ASSERT_TRUE(LoadCsv(link, kMeasure, loaded).ok());
+    loaded.table.SetCell(0, 0, "1");
+    ASSERT_TRUE(SaveCsv(loaded.table, link).ok());
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(test::ReadFile(path), "A,\r\n1,\r\n");
+    struct stat st;
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+TEST(CsvSaveTest, BackupCopiesTheFileAsItIsAndReplacesTheOldCopy) {
+    test::TempDir dir;
+    const std::string table = dir.File("units.csv");
+    const std::string backup = dir.File("tavrel.bak");
+    std::string bytes(3 << 20, '\0');  // several copy chunks of every byte value
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 31 % 251);
+    test::WriteFile(table, bytes);
+    test::WriteFile(backup, "older backup");
+    EXPECT_TRUE(BackupTable(table, backup));
+    EXPECT_EQ(test::ReadFile(backup), bytes);
+
+    EXPECT_FALSE(BackupTable(dir.File("missing.csv"), backup));
+    EXPECT_EQ(test::ReadFile(backup), bytes);  // a missing file leaves the last copy alone
+    EXPECT_EQ(FilesIn(dir.Path()), 2u);
+}
+
+}  // namespace
+}  // namespace tavrel
