@@ -1,0 +1,242 @@
+// The window as a whole: set-up, the menu and its dispatch, the window's place, closing.
+#include "EditorWindow.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QScreen>
+#include <filesystem>
+
+#include "AboutBox.h"
+#include "CellEditor.h"
+#include "Cp1252.h"
+#include "GridModel.h"
+#include "ProgramIcon.h"
+
+namespace tavrel {
+namespace {
+
+constexpr const char* kOptions = "Options";
+constexpr int kPositionColumnWidth = 110;
+// The window's size in dialog units, turned into pixels with the window font's base units.
+constexpr int kWidthUnits = 320;
+constexpr int kHeightUnits = 201;
+
+struct MenuItem {
+    const char* text;  // an empty text is a separator
+    int id;
+};
+
+const MenuItem kFileMenu[] = {
+    {"&Open...", ID_FILE_OPEN}, {"&Save", ID_FILE_SAVE}, {"Save &As...", ID_FILE_SAVE_AS},
+    {"", 0},                    {"&Exit", ID_APP_EXIT},  {"", 0},
+    {"A&bout...", ID_APP_ABOUT},
+};
+
+// The shortcuts after the tab are shown only: the grid's key handling runs them.
+const MenuItem kEditMenu[] = {
+    {"&Insert Blank Row\tInsert", ID_INSERT_ROW},
+    {"&Delete Row\tDelete", ID_DELETE_ROW},
+    {"&Undo Delete Row\tCtrl+Z", ID_UNDO_DELETE_ROW},
+    {"", 0},
+    {"&Copy Row\tCtrl+C", ID_COPY_ROW},
+    {"&Paste Row\tCtrl+V", ID_PASTE_ROW},
+    {"C&ut Row\tCtrl+X", ID_CUT_ROW},
+    {"", 0},
+    {"&Import Unitlocs.csv", ID_IMPORT_UNITLOCS},
+    {"", 0},
+    {"&Find\tCtrl+F", ID_FIND},
+    {"Find A&gain\tF3", ID_FIND_AGAIN},
+};
+
+bool FileExists(const std::string& path) {
+    std::error_code error;
+    return !path.empty() && std::filesystem::exists(path, error);
+}
+
+}  // namespace
+
+EditorWindow::EditorWindow(Platform& platformServices, EditorSetup editorSetup, QWidget* parent)
+    : QMainWindow(parent), platform(platformServices), setup(std::move(editorSetup)) {
+    setWindowTitle("Tavrel - No File Open");
+    setWindowIcon(ProgramIcon());
+    model = new GridModel(table, this);
+    grid = new GridView(*model, *this, this);
+    editor = new CellEditor(*this, grid->viewport());
+    editor->setMaxLength(std::numeric_limits<int>::max());  // never cut a long cell
+    setCentralWidget(grid);
+    BuildMenu();
+    BuildTextMeasure();
+    model->Reset([](GridTable& t) { t.InsertColumn(0, "Position", kPositionColumnWidth); });
+
+    const QFontMetrics metrics(font());
+    const int baseX = (metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 + 1) / 2;
+    const int baseY = metrics.height();
+    resize(qRound(kWidthUnits * baseX / 4.0),
+           qRound(kHeightUnits * baseY / 8.0) + menuBar()->sizeHint().height());
+}
+
+// The grid and its model go first: they read the table, which goes with the members.
+EditorWindow::~EditorWindow() {
+    editor = nullptr;
+    delete grid;
+    grid = nullptr;
+    delete model;
+    model = nullptr;
+}
+
+void EditorWindow::BuildMenu() {
+    const auto addMenu = [this](const char* title, const auto& items) {
+        QMenu* menu = menuBar()->addMenu(title);
+        for (const MenuItem& item : items) {
+            if (!*item.text) {
+                menu->addSeparator();
+                continue;
+            }
+            QAction* action = menu->addAction(item.text);
+            action->setData(item.id);
+            const int id = item.id;
+            connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+        }
+    };
+    addMenu("&File", kFileMenu);
+    addMenu("&Edit", kEditMenu);
+}
+
+QAction* EditorWindow::Action(int id) const {
+    for (QAction* action : menuBar()->findChildren<QAction*>()) {
+        if (action->data().toInt() == id && !action->isSeparator()) return action;
+    }
+    return nullptr;
+}
+
+void EditorWindow::OnCommand(int id) {
+    switch (id) {
+        case ID_FILE_OPEN: OpenFile(); break;
+        case ID_FILE_SAVE: SaveTable(); break;
+        case ID_FILE_SAVE_AS: SaveFileAs(); break;
+        case ID_APP_EXIT:
+            if (CloseEditor()) {
+                closeApproved = true;
+                close();
+            }
+            break;
+        case ID_APP_ABOUT: ShowAbout(); break;
+        // The row commands, Find and the unit locations import come with their own windows
+        // and history; until then these ids do nothing.
+        case ID_INSERT_ROW:
+        case ID_DELETE_ROW:
+        case ID_UNDO_DELETE_ROW:
+        case ID_COPY_ROW:
+        case ID_PASTE_ROW:
+        case ID_CUT_ROW:
+        case ID_IMPORT_UNITLOCS:
+        case ID_FIND:
+        case ID_FIND_AGAIN:
+        default: break;
+    }
+}
+
+void EditorWindow::Start() {
+    const std::string& ini = setup.iniPath;
+    const QRect stored(QPoint(platform.ReadProfileInt(ini, kOptions, "left", 0),
+                              platform.ReadProfileInt(ini, kOptions, "top", 0)),
+                       QPoint(platform.ReadProfileInt(ini, kOptions, "right", 0) - 1,
+                              platform.ReadProfileInt(ini, kOptions, "bottom", 0) - 1));
+    const std::string lastOpen = platform.ReadProfileString(ini, kOptions, "lastopen", "", 1023);
+
+    if (stored.right() >= stored.left() && stored.bottom() >= stored.top()) {
+        restoredRect = stored;
+        SetOuterRect(stored);
+    } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+
+    if (FileExists(setup.filePath)) {
+        LoadTable(setup.filePath);
+    } else if (FileExists(lastOpen)) {
+        LoadTable(lastOpen);
+    }
+    grid->setFocus();
+}
+
+// Moves the window so that its outer frame covers `outer`.
+void EditorWindow::SetOuterRect(const QRect& outer) {
+    const QSize frame = frameGeometry().size() - size();
+    move(outer.topLeft());
+    resize(outer.size() - frame);
+}
+
+void EditorWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // The frame's size is known once the window is on screen: fit the outer rectangle again.
+    if (restoredRect.isValid() && frameGeometry().size() != restoredRect.size()) {
+        SetOuterRect(restoredRect);
+    }
+    restoredRect = QRect();
+}
+
+// The outer rectangle, frame included; a maximized or minimized window keeps its normal one.
+void EditorWindow::StoreRectangle() {
+    QRect outer = frameGeometry();
+    if (isMaximized() || isMinimized()) {
+        const QRect inner = geometry();
+        outer = normalGeometry().adjusted(outer.left() - inner.left(), outer.top() - inner.top(),
+                                          outer.right() - inner.right(),
+                                          outer.bottom() - inner.bottom());
+    }
+    const std::string& ini = setup.iniPath;
+    platform.WriteProfileString(ini, kOptions, "left", std::to_string(outer.left()));
+    platform.WriteProfileString(ini, kOptions, "top", std::to_string(outer.top()));
+    platform.WriteProfileString(ini, kOptions, "right", std::to_string(outer.left() + outer.width()));
+    platform.WriteProfileString(ini, kOptions, "bottom", std::to_string(outer.top() + outer.height()));
+}
+
+bool EditorWindow::CloseEditor() {
+    CommitEdit();
+    if (!SaveChangesFirst()) return false;
+    StoreRectangle();
+    return true;
+}
+
+// The close box cancels an open edit; otherwise it closes, asking first about changes.
+void EditorWindow::closeEvent(QCloseEvent* event) {
+    if (closeApproved) {
+        event->accept();
+        return;
+    }
+    if (EditOpen()) {
+        CancelEdit();
+        event->ignore();
+        return;
+    }
+    if (CloseEditor()) {
+        closeApproved = true;
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void EditorWindow::ShowAbout() {
+    AboutBox about(this);
+    platform.RunDialog(about);
+}
+
+Platform::Answer EditorWindow::Message(const QString& text, Platform::Buttons buttons,
+                                       Platform::Icon icon) {
+    return platform.ShowMessage(this, setup.caption, text, buttons, icon);
+}
+
+// Cell texts are measured by summing per-byte advances of the grid's font.
+void EditorWindow::BuildTextMeasure() {
+    const QFontMetrics metrics(grid->font());
+    for (int b = 0; b < 256; ++b) {
+        const char byte = static_cast<char>(b);
+        const int advance = metrics.horizontalAdvance(FromCp1252(std::string_view(&byte, 1)));
+        measure.advance[static_cast<std::size_t>(b)] = static_cast<std::uint16_t>(std::max(0, advance));
+    }
+}
+
+}  // namespace tavrel

@@ -1,0 +1,91 @@
+// The File commands: loading and saving the table, Open, Save As, and the question before
+// changes would be lost.
+#include <QFile>
+
+#include "CellEditor.h"
+#include "CsvFile.h"
+#include "EditorWindow.h"
+#include "GridModel.h"
+
+namespace tavrel {
+namespace {
+
+constexpr const char* kCsvFilter = "CSV Files (*.csv)|*.csv||";
+constexpr const char* kSaveQuestion = "The CSV file has changed, do you want to save the file?.";
+
+QString PathText(const std::string& path) { return QFile::decodeName(path.c_str()); }
+
+}  // namespace
+
+void EditorWindow::LoadTable(const std::string& path) {
+    BackupTable(path, setup.programFolder + "tavrel.bak");
+    HideEditor();
+    edit.editRow = edit.editColumn = -1;
+
+    LoadedTable loaded;
+    const FileStatus status = LoadCsv(path, measure, loaded);
+    if (!status.ok()) {
+        // A file that cannot be opened is named by its path alone; a failure part-way gets the
+        // error text. The table, the title and the settings stay as they were.
+        if (status.kind == FileStatus::CANNOT_OPEN) {
+            Message(PathText(path));
+        } else {
+            Message(PathText(status.message), Platform::Buttons::OK, Platform::Icon::STOP);
+        }
+        return;
+    }
+    state.modified = false;
+    setWindowTitle("Tavrel - " + PathText(path));
+    state.filePath = path;
+    platform.WriteProfileString(setup.iniPath, "Options", "lastopen", path);
+    model->Reset([&loaded](GridTable& t) { t = std::move(loaded.table); });
+    state.columnCount = loaded.columnCount;
+    state.loadedRowCount = loaded.loadedRowCount;
+}
+
+// The old file is replaced only once the new one is complete, so a failed save leaves both the
+// file and the table's changed state as they were.
+bool EditorWindow::SaveTable() {
+    CommitEdit();
+    const FileStatus status = SaveCsv(table, state.filePath);
+    if (!status.ok()) {
+        if (status.kind == FileStatus::CANNOT_OPEN) {
+            Message(PathText(status.message));
+        } else {
+            Message(PathText(status.message), Platform::Buttons::OK, Platform::Icon::STOP);
+        }
+        return false;
+    }
+    platform.WriteProfileString(setup.iniPath, "Options", "lastopen", state.filePath);
+    state.modified = false;
+    Message("Saved");
+    return true;
+}
+
+bool EditorWindow::SaveChangesFirst() {
+    if (!state.modified) return true;
+    switch (Message(kSaveQuestion, Platform::Buttons::YES_NO_CANCEL)) {
+        case Platform::Answer::CANCEL: return false;
+        case Platform::Answer::YES: return SaveTable();  // a failed save keeps the changes open
+        default: return true;
+    }
+}
+
+void EditorWindow::OpenFile() {
+    CommitEdit();
+    if (!SaveChangesFirst()) return;
+    const std::optional<std::string> path = platform.AskOpenFile(
+        this, {kCsvFilter, "csv", setup.programFolder + "*.csv"});
+    if (path) LoadTable(*path);
+}
+
+// Later saves go to the new file; the title keeps the file that was loaded.
+void EditorWindow::SaveFileAs() {
+    const std::optional<std::string> path =
+        platform.AskSaveFile(this, {kCsvFilter, "csv", state.filePath});
+    if (!path) return;
+    state.filePath = *path;
+    SaveTable();
+}
+
+}  // namespace tavrel

@@ -1,0 +1,204 @@
+#include "GridView.h"
+
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+#include <QToolTip>
+
+#include "GridModel.h"
+
+namespace tavrel {
+namespace {
+
+// Shows a cell's whole text as a tooltip only when it does not fit its cell.
+class TruncatedTipDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override {
+        if (event->type() != QEvent::ToolTip) {
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        }
+        const QString text = index.data().toString();
+        const int margin = 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+        if (text.isEmpty() || option.fontMetrics.horizontalAdvance(text) <= option.rect.width() - margin) {
+            QToolTip::hideText();
+            return true;
+        }
+        QToolTip::showText(event->globalPos(), text, view->viewport(), option.rect);
+        return true;
+    }
+};
+
+bool IsEnterOrEscape(int key) {
+    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
+}
+
+}  // namespace
+
+GridView::GridView(GridModel& model, GridEvents& events, QWidget* parent)
+    : QTableView(parent), model_(model), events_(events) {
+    setModel(&model_);
+    setItemDelegate(new TruncatedTipDelegate(this));
+    setSelectionBehavior(SelectRows);
+    setSelectionMode(ExtendedSelection);
+    setEditTriggers(NoEditTriggers);
+    setShowGrid(true);
+    setWordWrap(false);
+    setTabKeyNavigation(false);
+    setSortingEnabled(false);
+    setHorizontalScrollMode(ScrollPerPixel);
+    setVerticalScrollMode(ScrollPerItem);
+    setCornerButtonEnabled(false);
+
+    // The selection stays as visible when the grid does not have the focus.
+    QPalette colours = palette();
+    for (const auto role : {QPalette::Highlight, QPalette::HighlightedText}) {
+        colours.setColor(QPalette::Inactive, role, colours.color(QPalette::Active, role));
+    }
+    setPalette(colours);
+
+    // Fixed row heights and explicit column widths: nothing is sized to its contents, which
+    // keeps a grid of a million rows as quick as a small one.
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    QHeaderView* header = horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->setMinimumSectionSize(0);
+    header->setStretchLastSection(false);
+    header->setSectionsClickable(false);  // no sorting, no column selection
+    header->setHighlightSections(false);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    connect(&model_, &QAbstractItemModel::modelReset, this, &GridView::ApplyColumnWidths);
+    connect(header, &QHeaderView::sectionResized, this, [this] { events_.OnGridLayoutChanged(); });
+    ApplyColumnWidths();
+}
+
+void GridView::ApplyColumnWidths() {
+    const GridTable& table = model_.Table();
+    for (int c = 0; c < table.ColumnCount(); ++c) {
+        horizontalHeader()->resizeSection(c, table.ColumnWidth(c));
+    }
+}
+
+QRect GridView::CellRect(int row, int column) const {
+    if (row < 0 || row >= model_.rowCount() || column < 0 || column >= model_.columnCount()) {
+        return {};
+    }
+    return visualRect(model_.index(row, column));
+}
+
+void GridView::EnsureRowVisible(int row) {
+    if (row >= 0 && row < model_.rowCount()) scrollTo(model_.index(row, 0), EnsureVisible);
+}
+
+void GridView::ScrollHorizontally(int dx) {
+    QScrollBar* bar = horizontalScrollBar();
+    bar->setValue(bar->value() + dx);
+}
+
+int GridView::RowsPerPage() const {
+    const int rowHeight = verticalHeader()->defaultSectionSize();
+    return rowHeight > 0 ? std::max(1, viewport()->height() / rowHeight) : 1;
+}
+
+void GridView::keyPressEvent(QKeyEvent* event) {
+    if (IsEnterOrEscape(event->key())) {
+        if (event->key() == Qt::Key_Escape) {
+            events_.OnCancelAction();
+        } else {
+            events_.OnDefaultAction();
+        }
+        event->accept();
+        return;
+    }
+    if (events_.OnGridKey(*event)) {
+        QTableView::keyPressEvent(event);
+    } else {
+        event->accept();  // the window's key: the grid does nothing else with it
+    }
+}
+
+void GridView::mousePressEvent(QMouseEvent* event) {
+    QTableView::mousePressEvent(event);
+    if (event->button() != Qt::LeftButton) return;
+    const QModelIndex hit = indexAt(event->position().toPoint());
+    events_.OnGridClick(hit.isValid() ? hit.row() : -1, hit.isValid() ? hit.column() : -1);
+}
+
+void GridView::focusOutEvent(QFocusEvent* event) {
+    QTableView::focusOutEvent(event);
+    events_.OnGridFocusOut(event->reason());
+}
+
+void GridView::scrollContentsBy(int dx, int dy) {
+    QTableView::scrollContentsBy(dx, dy);
+    events_.OnGridLayoutChanged();
+}
+
+void GridView::updateGeometries() {
+    QTableView::updateGeometries();
+    events_.OnGridLayoutChanged();
+}
+
+// Tab is one of the keys the grid swallows: the focus stays where it is.
+bool GridView::focusNextPrevChild(bool) { return false; }
+
+// The list's own row movement: Home and End go to the first and last row (not column); Page Up
+// and Page Down go to the top and bottom row of the visible page, then a page further; Left and
+// Right stay put.
+QModelIndex GridView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    const int rows = model_.rowCount();
+    if (rows == 0 || model_.columnCount() == 0) return {};
+    const QModelIndex current = currentIndex();
+    const int row = current.isValid() ? current.row() : -1;
+    const int column = current.isValid() ? current.column() : 0;
+    const int page = RowsPerPage();
+    const int top = std::max(0, rowAt(0));
+    const int bottom = std::min(rows - 1, top + page - 1);
+    const bool onPage = row >= top && row <= bottom;
+    int target = row;
+    switch (action) {
+        case MoveHome: target = 0; break;
+        case MoveEnd: target = rows - 1; break;
+        case MovePageUp:
+            target = !onPage || row > top ? top : std::max(0, row - (page - 1));
+            break;
+        case MovePageDown:
+            target = !onPage || row < bottom ? bottom : std::min(rows - 1, row + (page - 1));
+            break;
+        case MoveUp: target = std::max(0, row - 1); break;
+        case MoveDown: target = std::min(rows - 1, row + 1); break;
+        case MoveLeft:
+        case MoveRight: return current;
+        default: return QTableView::moveCursor(action, modifiers);
+    }
+    return model_.index(std::max(0, target), column);
+}
+
+// Scrolling a row into view never moves the columns sideways.
+void GridView::scrollTo(const QModelIndex& index, ScrollHint hint) {
+    const int left = horizontalScrollBar()->value();
+    QTableView::scrollTo(index, hint);
+    horizontalScrollBar()->setValue(left);
+}
+
+// Shift with a movement key selects just the rows from the anchor to the new row, as a list does.
+QItemSelectionModel::SelectionFlags GridView::selectionCommand(const QModelIndex& index,
+                                                               const QEvent* event) const {
+    if (event && event->type() == QEvent::KeyPress) {
+        const auto modifiers = static_cast<const QKeyEvent*>(event)->modifiers();
+        if ((modifiers & Qt::ShiftModifier) && !(modifiers & Qt::ControlModifier)) {
+            return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Current |
+                   QItemSelectionModel::Rows;
+        }
+    }
+    return QTableView::selectionCommand(index, event);
+}
+
+}  // namespace tavrel
