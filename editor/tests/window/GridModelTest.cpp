@@ -1,0 +1,52 @@
+// The grid's model by the book, and the 8-bit text it shows.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+
+#include "Cp1252.h"
+#include "GridModel.h"
+
+namespace tavrel {
+namespace {
+
+TEST(GridModelTest, PassesTheModelTesterThroughEveryChange) {
+    GridTable table;
+    GridModel model(table);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    model.Reset([](GridTable& t) {
+        for (int c = 0; c < 3; ++c) t.InsertColumn(c, "C" + std::to_string(c), 110);
+        for (int r = 0; r < 4; ++r) t.InsertRow(r);
+    });
+    model.SetCell(1, 2, "x");
+    model.InsertRow(0);
+    model.InsertRow(99);
+    model.DeleteRow(0);
+    model.DeleteRow(50);
+    EXPECT_EQ(model.rowCount(), 5);
+    EXPECT_EQ(model.columnCount(), 3);
+    EXPECT_EQ(model.data(model.index(1, 2)).toString(), "x");
+    EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), "C1");
+    EXPECT_FALSE(model.flags(model.index(0, 0)) & Qt::ItemIsEditable);
+}
+
+TEST(Cp1252Test, EveryByteSurvivesTheRoundTrip) {
+    std::string bytes;
+    for (int b = 0; b < 256; ++b) bytes.push_back(static_cast<char>(b));
+    const QString text = FromCp1252(bytes);
+    EXPECT_EQ(text.size(), 256);
+    EXPECT_EQ(text[0x80], QChar(0x20AC));  // euro sign
+    EXPECT_EQ(text[0x9F], QChar(0x0178));
+    EXPECT_EQ(text[0x81], QChar(0x0081));  // undefined bytes stand for themselves
+    EXPECT_EQ(text[0xE9], QChar(0x00E9));
+    EXPECT_TRUE(FitsCp1252(text));
+    EXPECT_EQ(ToCp1252(text), bytes);
+}
+
+TEST(Cp1252Test, CharactersOutsideTheCodePageBecomeQuestionMarks) {
+    const QString text = QString::fromUtf8("A\u20AC \u2603 \U0001F600 \u0100z");
+    EXPECT_FALSE(FitsCp1252(text));
+    EXPECT_EQ(ToCp1252(text), "A\x80 ? ? ?z");
+}
+
+}  // namespace
+}  // namespace tavrel

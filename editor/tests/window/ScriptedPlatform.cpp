@@ -1,0 +1,55 @@
+#include "ScriptedPlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <QDialog>
+
+namespace tavrel::test {
+
+Platform::Answer ScriptedPlatform::ShowMessage(QWidget*, const QString& caption,
+                                               const QString& text, Buttons buttons, Icon icon) {
+    messages.push_back({caption, text, buttons, icon});
+    if (buttons == Buttons::OK) return Answer::OK;
+    if (answers.empty()) {
+        ADD_FAILURE() << "unexpected question: " << text.toStdString();
+        return buttons == Buttons::YES_NO_CANCEL ? Answer::CANCEL : Answer::NO;
+    }
+    const Answer answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+std::optional<std::string> ScriptedPlatform::AskOpenFile(QWidget*, const FileDialog& dialog) {
+    fileQuestions.push_back({false, dialog});
+    if (files.empty()) {
+        ADD_FAILURE() << "unexpected open-file dialog";
+        return {};
+    }
+    const std::optional<std::string> file = files.front();
+    files.pop_front();
+    return file;
+}
+
+std::optional<std::string> ScriptedPlatform::AskSaveFile(QWidget*, const FileDialog& dialog) {
+    fileQuestions.push_back({true, dialog});
+    if (files.empty()) {
+        ADD_FAILURE() << "unexpected save-file dialog";
+        return {};
+    }
+    const std::optional<std::string> file = files.front();
+    files.pop_front();
+    return file;
+}
+
+int ScriptedPlatform::RunDialog(QDialog& dialog) {
+    dialogs.push_back(dialog.windowTitle());
+    return QDialog::Accepted;
+}
+
+std::vector<QString> ScriptedPlatform::MessageTexts() const {
+    std::vector<QString> texts;
+    for (const Message& m : messages) texts.push_back(m.text);
+    return texts;
+}
+
+}  // namespace tavrel::test
