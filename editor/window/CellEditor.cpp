@@ -64,7 +64,9 @@ void CellEditor::keyPressEvent(QKeyEvent* event) {
             event->accept();
             return;
         default:
+            // Every other key is the box's own; none travels on to the grid behind it.
             QLineEdit::keyPressEvent(event);
+            event->accept();
     }
 }
 

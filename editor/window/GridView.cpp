@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QProxyStyle>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QToolTip>
@@ -33,6 +34,17 @@ public:
     }
 };
 
+// Columns are fitted to 1.4 times their widest text, which leaves short texts little room: the
+// cells draw their text with a one-pixel margin instead of the style's wider one.
+class NarrowMarginStyle : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override {
+        if (metric == PM_FocusFrameHMargin) return 0;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
 bool IsEnterOrEscape(int key) {
     return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
 }
@@ -42,6 +54,9 @@ bool IsEnterOrEscape(int key) {
 GridView::GridView(GridModel& model, GridEvents& events, QWidget* parent)
     : QTableView(parent), model_(model), events_(events) {
     setModel(&model_);
+    auto* style = new NarrowMarginStyle;
+    style->setParent(this);
+    setStyle(style);
     setItemDelegate(new TruncatedTipDelegate(this));
     setSelectionBehavior(SelectRows);
     setSelectionMode(ExtendedSelection);

@@ -1,5 +1,8 @@
 // The grid's keys and clicks and what they do to the cell editor.
 #include <QApplication>
+#include <QClipboard>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QTest>
@@ -193,6 +196,44 @@ TEST_F(EditTest, EnterOnTheLastRowStoresAndEndsTheEdit) {
     EXPECT_EQ(Cell(kRows - 1, 0), "w");
     EXPECT_FALSE(window->EditOpen());
     EXPECT_TRUE(window->Grid().hasFocus());
+}
+
+TEST_F(EditTest, KeysInTheEditorAreTheEditorsOwn) {
+    ClickCell(1, 1);
+    GridKey(Qt::Key_K);  // the focus is in the editor now
+    ASSERT_TRUE(window->Editor().hasFocus());
+    for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Down, Qt::Key_PageDown, Qt::Key_Home,
+                              Qt::Key_F3, Qt::Key_Insert, Qt::Key_Tab}) {
+        EditorKey(key);
+        EXPECT_EQ(window->Edit().editRow, 1) << key;
+        EXPECT_EQ(window->Edit().editColumn, 1) << key;
+        EXPECT_EQ(window->FirstSelectedRow(), 1) << key;
+    }
+    QTest::keyClicks(&window->Editor(), "xy");
+    window->Editor().selectAll();
+    EditorKey(Qt::Key_C, Qt::ControlModifier);  // copies the text, not the row
+    EXPECT_EQ(QApplication::clipboard()->text(), window->Editor().text());
+    EditorKey(Qt::Key_Left);
+    EditorKey(Qt::Key_Delete);  // deletes a character
+    EXPECT_TRUE(window->EditOpen());
+    EXPECT_EQ(window->Edit().editColumn, 1);
+    EXPECT_FALSE(window->State().modified);
+}
+
+TEST_F(EditTest, TooltipsOnlyForCellsWhoseTextDoesNotFit) {
+    Open(Table("tips.csv", "A,B,\r\n" + std::string(60, 'W') + ",x,\r\n"));
+    GridView& grid = window->Grid();
+    grid.horizontalHeader()->resizeSection(0, 40);
+    const auto tipAt = [&](int row, int column) {
+        QToolTip::hideText();
+        EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }));
+        const QPoint at = grid.CellRect(row, column).center();
+        QHelpEvent help(QEvent::ToolTip, at, grid.viewport()->mapToGlobal(at));
+        QApplication::sendEvent(grid.viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(tipAt(0, 0), QString(60, 'W'));
+    EXPECT_EQ(tipAt(0, 1), QString());
 }
 
 TEST_F(EditTest, ACaseOnlyChangeIsStored) {
