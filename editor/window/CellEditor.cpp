@@ -33,12 +33,7 @@ CellEditor::CellEditor(GridEvents& events, QWidget* viewport)
     : QLineEdit(viewport), events_(events) {
     setValidator(new Cp1252Validator(this));
     setFrame(true);
-    // The selection stays visible when the focus goes back to the grid.
-    QPalette colours = palette();
-    for (const auto role : {QPalette::Highlight, QPalette::HighlightedText}) {
-        colours.setColor(QPalette::Inactive, role, colours.color(QPalette::Active, role));
-    }
-    setPalette(colours);
+    KeepSelectionVisible(*this);  // also when the focus goes back to the grid
     hide();
 }
 

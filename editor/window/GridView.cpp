@@ -51,6 +51,14 @@ bool IsEnterOrEscape(int key) {
 
 }  // namespace
 
+void KeepSelectionVisible(QWidget& widget) {
+    QPalette colours = widget.palette();
+    for (const auto role : {QPalette::Highlight, QPalette::HighlightedText}) {
+        colours.setColor(QPalette::Inactive, role, colours.color(QPalette::Active, role));
+    }
+    widget.setPalette(colours);
+}
+
 GridView::GridView(GridModel& model, GridEvents& events, QWidget* parent)
     : QTableView(parent), model_(model), events_(events) {
     setModel(&model_);
@@ -69,12 +77,7 @@ GridView::GridView(GridModel& model, GridEvents& events, QWidget* parent)
     setVerticalScrollMode(ScrollPerItem);
     setCornerButtonEnabled(false);
 
-    // The selection stays as visible when the grid does not have the focus.
-    QPalette colours = palette();
-    for (const auto role : {QPalette::Highlight, QPalette::HighlightedText}) {
-        colours.setColor(QPalette::Inactive, role, colours.color(QPalette::Active, role));
-    }
-    setPalette(colours);
+    KeepSelectionVisible(*this);
 
     // Fixed row heights and explicit column widths: nothing is sized to its contents, which
     // keeps a grid of a million rows as quick as a small one.

@@ -19,10 +19,10 @@ Platform::Answer ScriptedPlatform::ShowMessage(QWidget*, const QString& caption,
     return answer;
 }
 
-std::optional<std::string> ScriptedPlatform::AskOpenFile(QWidget*, const FileDialog& dialog) {
-    fileQuestions.push_back({false, dialog});
+std::optional<std::string> ScriptedPlatform::NextFile(bool save, const FileDialog& dialog) {
+    fileQuestions.push_back({save, dialog});
     if (files.empty()) {
-        ADD_FAILURE() << "unexpected open-file dialog";
+        ADD_FAILURE() << "unexpected " << (save ? "save" : "open") << "-file dialog";
         return {};
     }
     const std::optional<std::string> file = files.front();
@@ -30,15 +30,12 @@ std::optional<std::string> ScriptedPlatform::AskOpenFile(QWidget*, const FileDia
     return file;
 }
 
+std::optional<std::string> ScriptedPlatform::AskOpenFile(QWidget*, const FileDialog& dialog) {
+    return NextFile(false, dialog);
+}
+
 std::optional<std::string> ScriptedPlatform::AskSaveFile(QWidget*, const FileDialog& dialog) {
-    fileQuestions.push_back({true, dialog});
-    if (files.empty()) {
-        ADD_FAILURE() << "unexpected save-file dialog";
-        return {};
-    }
-    const std::optional<std::string> file = files.front();
-    files.pop_front();
-    return file;
+    return NextFile(true, dialog);
 }
 
 int ScriptedPlatform::RunDialog(QDialog& dialog) {

@@ -47,6 +47,9 @@ public:
 
     bool capsLock = false;
     QString clipboard;
+
+private:
+    std::optional<std::string> NextFile(bool save, const FileDialog& dialog);
 };
 
 }  // namespace tavrel::test
