@@ -1,0 +1,162 @@
+#include "Checksum.h"
+
+#include <cstring>
+
+namespace brisko {
+namespace {
+
+// The largest field whose product with every weight stays inside 32 signed bits.
+constexpr std::int32_t MaxLinearField() {
+    std::int32_t largest = 0;
+    for (std::int32_t weight : ChecksumWeights)
+        largest = weight > largest ? weight : largest;
+    return static_cast<std::int32_t>(0x7FFFFFFF / largest);
+}
+constexpr std::int32_t kMaxLinearField = MaxLinearField();
+
+bool IsBlank(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// The low 32 bits of weight x value, as a signed number widened to 64 bits.
+std::uint64_t WeightedField(std::int32_t weight, std::int32_t value) {
+    const std::uint32_t product =
+        static_cast<std::uint32_t>(weight) * static_cast<std::uint32_t>(value);
+    return static_cast<std::uint64_t>(
+        static_cast<std::int64_t>(static_cast<std::int32_t>(product)));
+}
+
+// The leading integer of [p, end); `p` is left after the digits.
+std::int32_t LeadingInt(const char*& p, const char* end) {
+    while (p < end && IsBlank(*p))
+        ++p;
+    bool negative = false;
+    if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+    std::uint32_t value = 0;
+    while (p < end && static_cast<unsigned char>(*p - '0') < 10) {
+        value = value * 10 + static_cast<std::uint32_t>(*p++ - '0');
+    }
+    return static_cast<std::int32_t>(negative ? 0u - value : value);
+}
+
+}  // namespace
+
+const char* ChecksumResultText(int result) {
+    switch (result) {
+        case CHECK_MATCHED_BOTH:
+            return "Check matched file and passed in value.";
+        case CHECK_MATCHED_FILE:
+            return "Check matched file, but not passed in value.";
+        case CHECK_MATCHED_VALUE:
+            return "Check matched passed in value, but not file.";
+        default:
+            return "Check failed all.";
+    }
+}
+
+ChecksumResult CompareChecksums(std::uint64_t computed, std::uint64_t stored,
+                                std::uint64_t expected) {
+    const bool fileMatch = computed == stored;
+    if (stored == expected) return fileMatch ? CHECK_MATCHED_BOTH : CHECK_FAILED_ALL;
+    if (fileMatch) return CHECK_MATCHED_FILE;
+    return computed == expected ? CHECK_MATCHED_VALUE : CHECK_FAILED_ALL;
+}
+
+bool IsTableName(std::string_view name) {
+    for (std::size_t i = 0; i + 4 <= name.size(); ++i) {
+        if (name[i] == '.' && (name[i + 1] | 0x20) == 'c' && (name[i + 2] | 0x20) == 's' &&
+            (name[i + 3] | 0x20) == 'v') {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::uint64_t ChecksumSeed(std::uint64_t created) {
+    return created + SeedOffset;
+}
+
+std::ptrdiff_t ReadMemLine(std::string_view& source, std::string_view& line) {
+    if (source.empty()) return -1;
+    const std::size_t lf = source.find('\n');
+    if (lf == std::string_view::npos) {
+        line = source;
+        source = {};
+    } else {
+        line = source.substr(0, lf > 0 && source[lf - 1] == '\r' ? lf - 1 : lf);
+        source.remove_prefix(lf + 1);
+    }
+    return static_cast<std::ptrdiff_t>(line.size());
+}
+
+std::int32_t TakeIntField(std::string_view& line, char separator, std::int32_t& value) {
+    const char* p = line.data();
+    value = LeadingInt(p, line.data() + line.size());
+    const std::size_t at = line.find(separator);
+    if (at == std::string_view::npos || at + 1 == line.size()) {
+        line = {};
+    } else {
+        line.remove_prefix(at + 1);
+    }
+    return value;
+}
+
+void TableSum(std::string_view text, ChecksumState& state) {
+    std::string_view line;
+    while (ReadMemLine(text, line) >= 0) {
+        while (!line.empty()) {
+            std::int32_t value = 0;
+            TakeIntField(line, ',', value);
+            state.accumulator += WeightedField(ChecksumWeights[state.weightIndex], value);
+            state.weightIndex = state.weightIndex + 1 == kWeightCount ? 0 : state.weightIndex + 1;
+        }
+    }
+}
+
+void TableContribution::AddWrapping(std::int32_t value) {
+    for (int start = 0; start < kWeightCount; ++start) {
+        const int j = (start + fieldIndex_) % kWeightCount;
+        wrappedSums_[start] += WeightedField(ChecksumWeights[j], value);
+    }
+}
+
+// The same cutting as ReadMemLine and TakeIntField, in one pass over the bytes.
+void TableContribution::Add(std::string_view text) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p < end) {
+        const char* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
+        const char* lineEnd = lf ? lf : end;
+        if (lf && lineEnd > p && lineEnd[-1] == '\r') --lineEnd;
+        const char* field = p;
+        while (field < lineEnd) {
+            const char* q = field;
+            const std::int32_t value = LeadingInt(q, lineEnd);
+            if (value >= -kMaxLinearField && value <= kMaxLinearField) {
+                fieldSums_[fieldIndex_] += static_cast<std::uint64_t>(value);
+            } else {
+                AddWrapping(value);
+            }
+            fieldIndex_ = fieldIndex_ + 1 == kWeightCount ? 0 : fieldIndex_ + 1;
+            // The digits and blanks just read hold no comma: look on from there.
+            while (q < lineEnd && *q != ',')
+                ++q;
+            if (q + 1 >= lineEnd) break;
+            field = q + 1;
+        }
+        p = lf ? lf + 1 : end;
+    }
+}
+
+void TableContribution::ApplyTo(ChecksumState& state) const {
+    const int start = state.weightIndex;
+    std::uint64_t sum = wrappedSums_[start];
+    for (int c = 0; c < kWeightCount; ++c) {
+        sum +=
+            static_cast<std::uint64_t>(ChecksumWeights[(start + c) % kWeightCount]) * fieldSums_[c];
+    }
+    state.accumulator += sum;
+    state.weightIndex = (start + fieldIndex_) % kWeightCount;
+}
+
+}  // namespace brisko
