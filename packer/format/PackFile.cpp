@@ -189,10 +189,25 @@ PackStatus CPackFile::ReadMember(const PackEntry& entry, Buffer& data, Buffer& c
     }
     uLongf produced = entry.uncompressedSize;
     uLong consumed = entry.compressedSize;
-    const int result = uncompress2(data.bytes(), &produced, compressed.bytes(), &consumed);
-    if (result != Z_OK) return DamagedMember(path_, entry, "its data does not inflate");
-    if (produced != entry.uncompressedSize || consumed != entry.compressedSize) {
-        return DamagedMember(path_, entry, "its data does not match its recorded sizes");
+    switch (uncompress2(data.bytes(), &produced, compressed.bytes(), &consumed)) {
+        case Z_OK:
+            break;
+        case Z_BUF_ERROR:  // the output is full: either more would follow, or the input ended
+            if (consumed == entry.compressedSize) {
+                return DamagedMember(path_, entry, "its data does not inflate");
+            }
+            return DamagedMember(path_, entry, "its data inflates to more than its recorded size");
+        case Z_MEM_ERROR:
+            return PackStatus::Error(PackStatus::NO_MEMORY,
+                                     Format("Not enough memory to read %1.", path_));
+        default:
+            return DamagedMember(path_, entry, "its data does not inflate");
+    }
+    if (produced != entry.uncompressedSize) {
+        return DamagedMember(path_, entry, "its data inflates to less than its recorded size");
+    }
+    if (consumed != entry.compressedSize) {
+        return DamagedMember(path_, entry, "bytes follow the end of its data");
     }
     return PackStatus::Ok();
 }

@@ -151,7 +151,9 @@ PackStatus PackWrite::Run() {
     PackStatus status = CheckNames(names_, baseFolder_);
     if (status.ok()) status = BuildDirectory(names_, baseFolder_, entries_, jobs_);
     if (!status.ok()) return status;
-    if (DataAreaStart(entries_.size()) + kWordSize >= kPackSizeLimit) return TooLarge(packPath_);
+    if (DataAreaStart(entries_.size()) + kWordSize >= options_.packSizeLimit) {
+        return TooLarge(packPath_);
+    }
 
     created_ = options_.created ? options_.created : CurrentCreatedTime();
     if (!file_.Create()) return FileError(PackStatus::CANNOT_OPEN, packPath_, file_.Error());
@@ -197,7 +199,7 @@ PackStatus PackWrite::Append(std::size_t index, CompressedMember& member) {
     entry.compressedSize = static_cast<std::uint32_t>(member.bytes.size());
     entry.dataOffset =
         index == 0 ? 0 : entries_[index - 1].dataOffset + entries_[index - 1].compressedSize;
-    if (file_.Position() + member.bytes.size() + kWordSize >= kPackSizeLimit) {
+    if (file_.Position() + member.bytes.size() + kWordSize >= options_.packSizeLimit) {
         return TooLarge(packPath_);
     }
     if (!file_.Write(member.bytes.data(), member.bytes.size())) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "FileLayer.h"
+#include "PackFormat.h"
 #include "PackStatus.h"
 
 namespace brisko {
@@ -24,11 +25,12 @@ struct PackTimings {
 };
 
 struct PackWriteOptions {
-    unsigned threads = 0;                  // compressing threads; 0 = one per core
-    std::size_t pendingLimit = 64u << 20;  // compressed bytes held ahead of the writer
-    FileLayer* files = nullptr;            // nullptr = the operating system
-    std::uint64_t created = 0;             // creation time to record; 0 = now
-    PackTimings* timings = nullptr;        // filled in when given
+    unsigned threads = 0;                          // compressing threads; 0 = one per core
+    std::size_t pendingLimit = 64u << 20;          // compressed bytes held ahead of the writer
+    FileLayer* files = nullptr;                    // nullptr = the operating system
+    std::uint64_t created = 0;                     // creation time to record; 0 = now
+    PackTimings* timings = nullptr;                // filled in when given
+    std::uint64_t packSizeLimit = kPackSizeLimit;  // a pack stays below this (tests lower it)
 };
 
 // Writes the pack at `packPath` from `names` (members in list order, "\" between folder levels),
