@@ -149,9 +149,12 @@ TEST(CompareChecksumsTest, GivesTheFourOutcomes) {
         ChecksumResult result;
     };
     const Case cases[] = {
-        {7, 7, 7, CHECK_MATCHED_BOTH}, {6, 7, 7, CHECK_FAILED_ALL},  // stored = expected, members
-                                                                     // changed
-        {7, 7, 9, CHECK_MATCHED_FILE}, {9, 7, 9, CHECK_MATCHED_VALUE}, {5, 7, 9, CHECK_FAILED_ALL},
+        {7, 7, 7, CHECK_MATCHED_BOTH},
+        {6, 7, 7, CHECK_FAILED_ALL},  // stored = expected, members
+                                      // changed
+        {7, 7, 9, CHECK_MATCHED_FILE},
+        {9, 7, 9, CHECK_MATCHED_VALUE},
+        {5, 7, 9, CHECK_FAILED_ALL},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(CompareChecksums(c.computed, c.stored, c.expected), c.result)

@@ -71,6 +71,22 @@ Tree ReadTree(const std::string& folder) {
     return tree;
 }
 
+std::string TreeDifference(const Tree& actual, const Tree& expected) {
+    std::string text;
+    for (const auto& [name, bytes] : actual) {
+        const auto other = expected.find(name);
+        if (other == expected.end()) {
+            text += "unexpected " + name + "; ";
+        } else if (other->second != bytes) {
+            text += "other bytes in " + name + "; ";
+        }
+    }
+    for (const auto& [name, bytes] : expected) {
+        if (!actual.count(name)) text += "missing " + name + "; ";
+    }
+    return text;
+}
+
 std::vector<std::string> EntriesIn(const std::string& folder) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder)) {

@@ -36,6 +36,8 @@ using Tree = std::map<std::string, std::string>;
 void MakeTree(const std::string& folder, const Tree& tree);
 // Every file below `folder` by its member name (links are listed by the file they name).
 Tree ReadTree(const std::string& folder);
+// "" when the trees are equal, else a short account of the first differences (names only).
+std::string TreeDifference(const Tree& actual, const Tree& expected);
 // The entries directly in `folder`, sorted.
 std::vector<std::string> EntriesIn(const std::string& folder);
 
