@@ -194,10 +194,21 @@ bool FolderExists(const std::string& path) {
     return true;
 }
 
+bool IsRootFolder(const std::string& path) {
+    struct stat st;
+    struct stat root;
+    return ::stat(path.c_str(), &st) == 0 && ::stat("/", &root) == 0 && st.st_dev == root.st_dev &&
+           st.st_ino == root.st_ino;
+}
+
+bool MayEmptyFolder(const std::string& folder) {
+    return FolderExists(folder) && !EndsWithDotLevel(WithoutTrailingSeparators(folder)) &&
+           !IsRootFolder(folder);
+}
+
 bool DeleteFolderContents(const std::string& folder) {
-    if (!FolderExists(folder)) return false;
+    if (!MayEmptyFolder(folder)) return false;
     const std::string path = WithoutTrailingSeparators(folder);
-    if (EndsWithDotLevel(path)) return false;
     const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     return fd >= 0 && EmptyFolder(fd, 0);
 }

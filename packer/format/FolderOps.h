@@ -37,9 +37,15 @@ bool FolderExists(const std::string& path);
 
 // Deletes every file and sub-folder inside `folder`, at any depth, and keeps the folder itself;
 // true when everything inside could be removed. Links are removed as links and never followed;
-// read-only entries are removed too. A `folder` that is itself a link, or ends in "." or "..",
-// is refused (false).
+// read-only entries are removed too. A `folder` that is no folder, is itself a link, ends in "."
+// or "..", or is the root folder, is refused (false).
 bool DeleteFolderContents(const std::string& folder);
+
+// Whether DeleteFolderContents would go ahead with `folder` (it may still fail part-way).
+bool MayEmptyFolder(const std::string& folder);
+
+// True when `path` names the root folder of the file system.
+bool IsRootFolder(const std::string& path);
 
 // The same for a folder already opened (the descriptor is closed).
 bool DeleteFolderContentsAt(int folderFd);

@@ -128,13 +128,20 @@ bool CPackFile::ExtractAll(const std::string& targetFolder) {
             Format("The folder %1 is a symbolic link; nothing was extracted into it.", targetPath));
         return false;
     }
+    if (IsRootFolder(targetPath)) {
+        error_ = PackStatus::Error(
+            PackStatus::REFUSED,
+            Format("The folder %1 is the root folder; nothing was extracted into it.", targetPath));
+        return false;
+    }
     ::mkdir(targetPath.c_str(), 0777);
     const int target = files_.Open(targetPath.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW, 0);
     if (target < 0) {
         error_ = FileError(PackStatus::CANNOT_OPEN, targetPath, errno);
         return false;
     }
-    DeleteFolderContentsAt(::dup(target));  // what cannot be removed is overwritten below
+    // What cannot be removed is overwritten below; a target named by "." or ".." is not emptied.
+    if (MayEmptyFolder(targetPath)) DeleteFolderContentsAt(::dup(target));
 
     // Threads take the members in directory order; the calling thread adds their tables to the
     // checksum in that order as they come in.

@@ -12,6 +12,8 @@
 namespace brisko {
 namespace {
 
+using namespace std::string_literals;
+
 std::vector<std::string> Lines(std::string_view text) {
     std::vector<std::string> lines;
     std::string_view line;
@@ -189,6 +191,11 @@ TEST(TableContributionTest, AppliedInOrderEqualsTableSum) {
         test::GameTable(3, 26, 2),
         "\r\n\n,,\r\n-2153945,2153945,2153946,-2153946\r",
         "no numbers at all\n",
+        // Digits read eight at a time: runs of every length, next to the bytes around '0'-'9'.
+        "1/2:3,12:5,34;6,12345678,123456789,1234567890,12345678901,00000000123,-87654321/,\r\n"
+        "9\xb9,8\xb0,7\x7f,6\x80,5\x00,+4\xff,99999999999999999999,4294967296\r\n"s,
+        "end without a line end: 1234567",
+        "87654321",
     };
     for (std::uint64_t created : {0ull, 116444736000000000ull, ~0ull}) {
         ChecksumState plain = StartChecksum(created);

@@ -160,6 +160,18 @@ TEST(ExtractAllTest, TargetThatIsALinkIsRefused) {
     EXPECT_EQ(test::ReadTree(dir.File("real")), (test::Tree{{"keep", "1"}}));
 }
 
+// A target named with ".." is written into but not emptied, as DeleteFolderContents refuses it.
+TEST(ExtractAllTest, TargetEndingInDotDotIsNotEmptied) {
+    test::TempDir dir;
+    const std::string pack = PackTree(dir, {{"a.csv", "1,2"}});
+    fs::create_directories(dir.File("x/sub"));
+    test::WriteFile(dir.File("x/keep"), "k");
+    CPackFile file;
+    ASSERT_TRUE(file.Open(pack));
+    EXPECT_TRUE(file.ExtractAll(dir.File("x/sub/..")));
+    EXPECT_EQ(test::ReadTree(dir.File("x")), (test::Tree{{"a.csv", "1,2"}, {"keep", "k"}}));
+}
+
 TEST(ExtractAllTest, TargetWhoseParentIsMissingIsNotCreated) {
     test::TempDir dir;
     const std::string pack = PackTree(dir, kScenario);

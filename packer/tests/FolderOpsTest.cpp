@@ -176,6 +176,17 @@ TEST(DeleteFolderContentsTest, RefusesLinksDotNamesAndMissingFolders) {
     EXPECT_EQ(test::ReadTree(dir.File("real")), (test::Tree{{"keep.csv", "1"}}));
 }
 
+// Only asked, never tried: emptying the root folder is refused before anything is touched.
+TEST(DeleteFolderContentsTest, NeverEmptiesTheRootFolder) {
+    test::TempDir dir;
+    for (const char* root : {"/", "//", "/.", "/tmp/..", "/./"}) {
+        EXPECT_TRUE(IsRootFolder(root)) << root;
+        EXPECT_FALSE(MayEmptyFolder(root)) << root;
+    }
+    EXPECT_FALSE(IsRootFolder(dir.File("")));
+    EXPECT_TRUE(MayEmptyFolder(dir.File("")));
+}
+
 // What cannot be removed (here: folders nested too deep to be emptied) makes the result false,
 // and everything else is still removed.
 TEST(DeleteFolderContentsTest, GoesOnPastWhatCannotBeRemoved) {
