@@ -39,6 +39,26 @@ std::int32_t LeadingInt(const char*& p, const char* end) {
     return static_cast<std::int32_t>(negative ? 0u - value : value);
 }
 
+// The value of the `count` (1 to 8) decimal digits at the low end of `digits` (bytes already less
+// '0', first digit lowest), eight at a time.
+std::uint32_t DigitsValue(std::uint64_t digits, int count) {
+    std::uint64_t v = (digits << (8 * (8 - count))) & 0x0F0F0F0F0F0F0F0Full;
+    v = (v * 2561) >> 8 & 0x00FF00FF00FF00FFull;
+    v = (v * 6553601) >> 16 & 0x0000FFFF0000FFFFull;
+    return static_cast<std::uint32_t>((v * 42949672960001ull) >> 32);
+}
+
+// How many of the 8 bytes at `p` are decimal digits before the first that is not; `digits` gets
+// the bytes less '0'. A borrow or carry only reaches bytes after the first non-digit.
+int LeadingDigits(const char* p, std::uint64_t& digits) {
+    std::uint64_t bytes;
+    std::memcpy(&bytes, p, 8);
+    digits = bytes - 0x3030303030303030ull;
+    const std::uint64_t nonDigits =
+        (digits | (digits + 0x7676767676767676ull)) & 0x8080808080808080ull;
+    return nonDigits ? __builtin_ctzll(nonDigits) / 8 : 8;
+}
+
 // LeadingInt for the bulk of a table, reading the digits eight at a time when eight bytes can be
 // read (`limit` is the end of the whole text; the line's own end is a CR or LF, no digit, or
 // `limit` itself). Gives exactly what LeadingInt gives.
@@ -49,21 +69,10 @@ std::int32_t LeadingIntFast(const char*& p, const char* end, const char* limit) 
     if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
     std::uint32_t value = 0;
     if (limit - p >= 8) {
-        std::uint64_t bytes;
-        std::memcpy(&bytes, p, 8);
-        const std::uint64_t digits = bytes - 0x3030303030303030ull;
-        // The high bit of each byte that is no digit (a borrow or carry only reaches bytes after
-        // the first such byte, which are not looked at).
-        const std::uint64_t nonDigits =
-            (digits | (digits + 0x7676767676767676ull)) & 0x8080808080808080ull;
-        const int count = nonDigits ? __builtin_ctzll(nonDigits) / 8 : 8;
-        if (count > 0) {
-            std::uint64_t v = (digits << (8 * (8 - count))) & 0x0F0F0F0F0F0F0F0Full;
-            v = (v * 2561) >> 8 & 0x00FF00FF00FF00FFull;
-            v = (v * 6553601) >> 16 & 0x0000FFFF0000FFFFull;
-            value = static_cast<std::uint32_t>((v * 42949672960001ull) >> 32);
-            p += count;
-        }
+        std::uint64_t digits;
+        const int count = LeadingDigits(p, digits);
+        if (count > 0) value = DigitsValue(digits, count);
+        p += count;
         if (count < 8) return static_cast<std::int32_t>(negative ? 0u - value : value);
     }
     while (p < end && static_cast<unsigned char>(*p - '0') < 10) {
@@ -153,36 +162,64 @@ void TableContribution::AddWrapping(std::int32_t value) {
     }
 }
 
-// The same cutting as ReadMemLine and TakeIntField, in one pass over the bytes. The sums and the
-// index are kept in locals while the bytes are read (the compiler cannot keep members in registers
-// across stores that a char pointer might alias).
+// The high bit of each byte of `word` that equals the byte repeated in `pattern`, and no other.
+std::uint64_t BytesEqual(std::uint64_t word, std::uint64_t pattern) {
+    const std::uint64_t x = word ^ pattern;
+    const std::uint64_t y = (x & 0x7F7F7F7F7F7F7F7Full) + 0x7F7F7F7F7F7F7F7Full;
+    return ~(y | x | 0x7F7F7F7F7F7F7F7Full);
+}
+
+// The same cutting as ReadMemLine and TakeIntField, found from the separators: every piece of a
+// line that ends at a comma is a field, and the piece that ends the line is one unless it is
+// empty (without the CR before its LF). The commas and line feeds are found eight bytes at a time.
+// The sums and the index stay in locals while the bytes are read (the compiler cannot keep members
+// in registers across stores that a char pointer might alias).
 void TableContribution::Add(std::string_view text) {
     std::array<std::uint64_t, kWeightCount> sums = fieldSums_;
     int index = fieldIndex_;
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    while (p < end) {
-        const char* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
-        const char* lineEnd = lf ? lf : end;
-        if (lf && lineEnd > p && lineEnd[-1] == '\r') --lineEnd;
-        const char* q = p;
-        while (q < lineEnd) {
-            const std::int32_t value = LeadingIntFast(q, lineEnd, end);
-            if (value >= -kMaxLinearField && value <= kMaxLinearField) {
-                sums[index] += static_cast<std::uint64_t>(static_cast<std::int64_t>(value));
-            } else {
-                fieldIndex_ = index;
-                AddWrapping(value);
-            }
-            index = index + 1 == kWeightCount ? 0 : index + 1;
-            // The digits and blanks just read hold no comma: look on from there.
-            while (q < lineEnd && *q != ',')
-                ++q;
-            if (q + 1 >= lineEnd) break;
-            ++q;
+    const char* const end = text.data() + text.size();
+    const auto field = [&](const char* q, const char* fieldEnd) {
+        std::int32_t value;
+        std::uint64_t digits;
+        int count;
+        // Most fields are a plain number: read its digits at once.
+        if (q < fieldEnd && static_cast<unsigned char>(*q - '0') < 10 && end - q >= 8 &&
+            (count = LeadingDigits(q, digits)) < 8) {
+            value = static_cast<std::int32_t>(DigitsValue(digits, count));
+        } else {
+            value = LeadingIntFast(q, fieldEnd, end);
         }
-        p = lf ? lf + 1 : end;
+        if (value >= -kMaxLinearField && value <= kMaxLinearField) {
+            sums[index] += static_cast<std::uint64_t>(static_cast<std::int64_t>(value));
+        } else {
+            fieldIndex_ = index;
+            AddWrapping(value);
+        }
+        index = index + 1 == kWeightCount ? 0 : index + 1;
+    };
+    const char* start = text.data();  // where the current piece begins
+    const auto separator = [&](const char* at) {
+        if (*at == ',') {
+            field(start, at);
+        } else {
+            const char* lineEnd = at > start && at[-1] == '\r' ? at - 1 : at;
+            if (lineEnd > start) field(start, lineEnd);
+        }
+        start = at + 1;
+    };
+    const char* p = text.data();
+    for (; end - p >= 8; p += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        std::uint64_t found =
+            BytesEqual(word, 0x2C2C2C2C2C2C2C2Cull) | BytesEqual(word, 0x0A0A0A0A0A0A0A0Aull);
+        for (; found; found &= found - 1)
+            separator(p + __builtin_ctzll(found) / 8);
     }
+    for (; p < end; ++p) {
+        if (*p == ',' || *p == '\n') separator(p);
+    }
+    if (start < end) field(start, end);  // the last line, without a line end
     fieldSums_ = sums;
     fieldIndex_ = index;
 }

@@ -218,5 +218,29 @@ TEST(TableContributionTest, AppliedInOrderEqualsTableSum) {
     }
 }
 
+// Random texts made of the bytes that matter to the cutting (digits, signs, blanks, commas, CR,
+// LF, a letter, bytes around '0'-'9'), so that every way of cutting lines and fields is met.
+TEST(TableContributionTest, AgreesWithTableSumOnRandomTexts) {
+    const std::string alphabet = "0123456789999,,,,\n\r\r -+\tx/:\x80";
+    std::uint64_t state = 12345;
+    const auto next = [&state] {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return static_cast<std::size_t>(state >> 33);
+    };
+    for (int round = 0; round < 3000; ++round) {
+        std::string text(next() % 120, ' ');
+        for (char& c : text) c = alphabet[next() % alphabet.size()];
+        ChecksumState plain = StartChecksum(round);
+        plain.weightIndex = static_cast<int>(next() % kWeightCount);
+        ChecksumState parts = plain;
+        TableSum(text, plain);
+        TableContribution contribution;
+        contribution.Add(text);
+        contribution.ApplyTo(parts);
+        ASSERT_EQ(parts.accumulator, plain.accumulator) << testing::PrintToString(text);
+        ASSERT_EQ(parts.weightIndex, plain.weightIndex) << testing::PrintToString(text);
+    }
+}
+
 }  // namespace
 }  // namespace brisko
