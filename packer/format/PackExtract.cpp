@@ -106,111 +106,141 @@ PackStatus ExtractMember(const CPackFile& pack, FileLayer& files, int target,
     return status;
 }
 
-}  // namespace
-
-bool CPackFile::ExtractAll(const std::string& targetFolder) {
-    error_ = PackStatus::Ok();
-    if (fd_ < 0) {
-        error_ = FileError(PackStatus::READ_FAILED, path_, EBADF);
-        return false;
-    }
-    error_ = CheckMemberNames();
-    if (!error_.ok()) return false;
-
-    // The target: one level is created when missing; a link is never followed into.
-    const std::string targetPath = targetFolder.size() > 1 && targetFolder.back() == kHostSeparator
-                                       ? targetFolder.substr(0, targetFolder.size() - 1)
-                                       : targetFolder;
+// The target folder, opened: created (one level) when missing, never a link or the root.
+PackStatus OpenTarget(FileLayer& files, const std::string& targetPath, int& fd) {
     struct stat st;
     if (::lstat(targetPath.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        error_ = PackStatus::Error(
+        return PackStatus::Error(
             PackStatus::REFUSED,
             Format("The folder %1 is a symbolic link; nothing was extracted into it.", targetPath));
-        return false;
     }
     if (IsRootFolder(targetPath)) {
-        error_ = PackStatus::Error(
+        return PackStatus::Error(
             PackStatus::REFUSED,
             Format("The folder %1 is the root folder; nothing was extracted into it.", targetPath));
-        return false;
     }
-    ::mkdir(targetPath.c_str(), 0777);
-    const int target = files_.Open(targetPath.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW, 0);
-    if (target < 0) {
-        error_ = FileError(PackStatus::CANNOT_OPEN, targetPath, errno);
-        return false;
-    }
-    // What cannot be removed is overwritten below; a target named by "." or ".." is not emptied.
-    if (MayEmptyFolder(targetPath)) DeleteFolderContentsAt(::dup(target));
+    ::mkdir(targetPath.c_str(), 0777);  // it may well exist
+    fd = files.Open(targetPath.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW, 0);
+    if (fd < 0) return FileError(PackStatus::CANNOT_OPEN, targetPath, errno);
+    return PackStatus::Ok();
+}
 
-    // Threads take the members in directory order; the calling thread adds their tables to the
-    // checksum in that order as they come in.
-    const std::size_t count = entries_.size();
-    std::vector<std::unique_ptr<TableContribution>> sums(count);
-    std::vector<char> done(count, 0);
-    std::vector<PackStatus> failures(count);
-    std::atomic<std::size_t> next{0};
-    std::atomic<bool> stop{false};
-    std::mutex mutex;
-    std::condition_variable finished;
-    const auto work = [&] {
-        Buffer data;
-        Buffer compressed;
-        for (std::size_t i; !stop && (i = next++) < count;) {
-            PackStatus status;
-            std::unique_ptr<TableContribution> sum;
-            try {
-                if (IsTableName(entries_[i].Name())) sum = std::make_unique<TableContribution>();
-                status = ExtractMember(*this, files_, target, targetPath, entries_[i], data,
-                                       compressed, sum.get());
-            } catch (const std::bad_alloc&) {
-                status.kind = PackStatus::NO_MEMORY;
-            }
-            std::lock_guard<std::mutex> lock(mutex);
-            if (!status.ok()) stop = true;
-            failures[i] = std::move(status);
-            sums[i] = std::move(sum);
-            done[i] = 1;
-            finished.notify_all();
-        }
-    };
-    unsigned threadCount = threads_ ? threads_ : std::thread::hardware_concurrency();
-    threadCount = static_cast<unsigned>(
-        std::clamp<std::size_t>(threadCount, 1, std::max<std::size_t>(count, 1)));
-    std::vector<std::thread> threads;
-    for (unsigned k = 0; k < threadCount; ++k) {
+// Extracts the members on several threads, which take them in directory order; the calling thread
+// adds their tables to the checksum in that order as they come in.
+class Extraction {
+  public:
+    Extraction(const CPackFile& pack, FileLayer& files, int target, const std::string& targetPath)
+        : pack_(pack),
+          files_(files),
+          target_(target),
+          targetPath_(targetPath),
+          count_(pack.GetCount()),
+          sums_(count_),
+          done_(count_, 0),
+          failures_(count_) {}
+
+    // The first failure in directory order, or OK with the tables added to `state`.
+    PackStatus Run(unsigned threads, ChecksumState& state);
+
+  private:
+    void Work();
+    void SumInOrder(ChecksumState& state);
+
+    const CPackFile& pack_;
+    FileLayer& files_;
+    const int target_;
+    const std::string& targetPath_;
+    const std::size_t count_;
+    std::vector<std::unique_ptr<TableContribution>> sums_;
+    std::vector<char> done_;
+    std::vector<PackStatus> failures_;
+    std::atomic<std::size_t> next_{0};
+    std::atomic<bool> stop_{false};
+    std::mutex mutex_;
+    std::condition_variable finished_;
+};
+
+void Extraction::Work() {
+    Buffer data;
+    Buffer compressed;
+    for (std::size_t i; !stop_ && (i = next_++) < count_;) {
+        const PackEntry& entry = *pack_.GetEntry(static_cast<std::int64_t>(i));
+        PackStatus status;
+        std::unique_ptr<TableContribution> sum;
         try {
-            threads.emplace_back(work);
+            if (IsTableName(entry.Name())) sum = std::make_unique<TableContribution>();
+            status = ExtractMember(pack_, files_, target_, targetPath_, entry, data, compressed,
+                                   sum.get());
+        } catch (const std::bad_alloc&) {
+            status.kind = PackStatus::NO_MEMORY;  // the text is added by the caller
+        }
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!status.ok()) stop_ = true;
+        failures_[i] = std::move(status);
+        sums_[i] = std::move(sum);
+        done_[i] = 1;
+        finished_.notify_all();
+    }
+}
+
+void Extraction::SumInOrder(ChecksumState& state) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (std::size_t i = 0; i < count_; ++i) {
+        finished_.wait(lock, [&] { return done_[i] || stop_; });
+        if (stop_) return;  // a failure: no checksum to tell
+        if (sums_[i]) sums_[i]->ApplyTo(state);
+        sums_[i].reset();
+    }
+}
+
+PackStatus Extraction::Run(unsigned threads, ChecksumState& state) {
+    if (threads == 0) threads = std::thread::hardware_concurrency();
+    threads = static_cast<unsigned>(
+        std::clamp<std::size_t>(threads, 1, std::max<std::size_t>(count_, 1)));
+    std::vector<std::thread> workers;
+    for (unsigned k = 0; k < threads; ++k) {
+        try {
+            workers.emplace_back([this] { Work(); });
         } catch (const std::system_error&) {
             break;
         }
     }
-    if (threads.empty()) work();
+    if (workers.empty()) Work();
+    SumInOrder(state);
+    for (std::thread& worker : workers)
+        worker.join();
+    for (PackStatus& failure : failures_) {
+        if (!failure.ok()) return std::move(failure);
+    }
+    return PackStatus::Ok();
+}
+
+}  // namespace
+
+bool CPackFile::ExtractAll(const std::string& targetFolder) {
+    error_ = fd_ < 0 ? FileError(PackStatus::READ_FAILED, path_, EBADF) : CheckMemberNames();
+    if (!error_.ok()) return false;
+    const std::string targetPath = targetFolder.size() > 1 && targetFolder.back() == kHostSeparator
+                                       ? targetFolder.substr(0, targetFolder.size() - 1)
+                                       : targetFolder;
+    int target = -1;
+    error_ = OpenTarget(files_, targetPath, target);
+    if (!error_.ok()) return false;
+    // What cannot be removed is overwritten below; a target named by "." or ".." is not emptied.
+    if (MayEmptyFolder(targetPath)) DeleteFolderContentsAt(::dup(target));
 
     ChecksumState state = StartChecksum(created_);
-    std::size_t applied = 0;
-    {
-        std::unique_lock<std::mutex> lock(mutex);
-        while (applied < count) {
-            finished.wait(lock, [&] { return done[applied] || stop; });
-            if (stop) break;  // the failure is reported below
-            if (sums[applied]) sums[applied]->ApplyTo(state);
-            sums[applied].reset();
-            ++applied;
-        }
+    try {
+        Extraction extraction(*this, files_, target, targetPath);
+        error_ = extraction.Run(threads_, state);
+    } catch (const std::bad_alloc&) {
+        error_.kind = PackStatus::NO_MEMORY;
     }
-    for (std::thread& thread : threads)
-        thread.join();
     ::close(target);
-    for (PackStatus& failure : failures) {
-        if (!failure.ok()) {
-            error_ = std::move(failure);
-            if (error_.message.empty())
-                error_.message = Format("Not enough memory to read %1.", path_);
-            return false;
-        }
+    if (error_.kind == PackStatus::NO_MEMORY && error_.message.empty()) {
+        error_.message = Format("Not enough memory to extract %1.", path_);
     }
-    return state.accumulator == storedChecksum_;
+    return error_.ok() && state.accumulator == storedChecksum_;
 }
 
 }  // namespace brisko
