@@ -229,7 +229,8 @@ TEST(TableContributionTest, AgreesWithTableSumOnRandomTexts) {
     };
     for (int round = 0; round < 3000; ++round) {
         std::string text(next() % 120, ' ');
-        for (char& c : text) c = alphabet[next() % alphabet.size()];
+        for (char& c : text)
+            c = alphabet[next() % alphabet.size()];
         ChecksumState plain = StartChecksum(round);
         plain.weightIndex = static_cast<int>(next() % kWeightCount);
         ChecksumState parts = plain;

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -190,6 +191,11 @@ struct HostileCase {
     std::vector<std::string> names;  // replace the names of the first members
     std::string message;             // after "The pack <path> cannot be extracted safely: "
 };
+
+// Test names and failures show the case by its name.
+void PrintTo(const HostileCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class HostileNames : public testing::TestWithParam<HostileCase> {};
 

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,11 @@ struct DamageCase {
     std::function<void(std::string&)> damage;
     std::string reason;  // after "<path> is damaged: " or as the whole text after the path
 };
+
+// Test names and failures show the case by its name.
+void PrintTo(const DamageCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class DamagedPacks : public testing::TestWithParam<DamageCase> {};
 
@@ -178,6 +184,11 @@ struct MemberDamageCase {
     std::function<std::string()> pack;  // a one-member pack "a.csv"
     const char* reason;
 };
+
+// Test names and failures show the case by its name.
+void PrintTo(const MemberDamageCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class DamagedMembers : public testing::TestWithParam<MemberDamageCase> {};
 

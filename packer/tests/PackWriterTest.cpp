@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -165,6 +166,11 @@ struct RefusedCase {
     std::string message;  // %1 and %2: the source paths of the first two names
 };
 
+// Test names and failures show the case by its name.
+void PrintTo(const RefusedCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class RefusedNames : public testing::TestWithParam<RefusedCase> {};
 
 TEST_P(RefusedNames, EndTheWriteBeforeAnythingIsWritten) {
@@ -298,6 +304,11 @@ struct FaultCase {
     PackStatus::Kind kind;
     const char* message;  // %1 the pack, %2 the member file t2.csv
 };
+
+// Test names and failures show the case by its name.
+void PrintTo(const FaultCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class FileFaults : public testing::TestWithParam<FaultCase> {};
 
