@@ -148,35 +148,37 @@ bool IsEmptyFolder(const std::string& folder) {
 
 // What the target folder must be before anything is written: missing, or an empty folder, or with
 // --replace any folder that is not a link, not the root and does not hold the pack. Empties it
-// with --replace. `created` tells whether the extraction will create it.
-int PrepareTarget(const Options& options, bool& created) {
+// with --replace. `created` tells whether the extraction will create it; `target` is the path to
+// extract into (an existing folder by its full path, so that "." and ".." work too).
+int PrepareTarget(const Options& options, bool& created, std::string& target) {
     const std::string& packPath = options.operands[0];
     const std::string& folder = options.operands[1];
     struct stat st;
     created = ::lstat(folder.c_str(), &st) != 0;
+    target = folder;
     if (created) return errno == ENOENT ? kExitOk : Error(brisko::FileErrorText(folder, errno));
-    if (S_ISLNK(st.st_mode))
+    if (S_ISLNK(st.st_mode)) {
         return Error(folder + " is a symbolic link; refusing to extract into it.");
+    }
     if (!S_ISDIR(st.st_mode)) return Error(folder + " is not a folder.");
+    target = RealPath(folder);
+    if (target.empty()) return Error(brisko::FileErrorText(folder, errno));
     if (!options.replace) {
-        if (IsEmptyFolder(folder)) return kExitOk;
+        if (IsEmptyFolder(target)) return kExitOk;
         return Error(folder + " is not empty; give --replace to empty it first.");
     }
-    const std::string real = RealPath(folder);
     const std::string realPack = RealPath(packPath);
-    if (real.empty()) return Error(brisko::FileErrorText(folder, errno));
-    if (real == "/") return Error("refusing to empty the root folder " + folder + ".");
-    if (realPack.compare(0, real.size() + 1, real + "/") == 0) {
+    if (target == "/") return Error("refusing to empty the root folder " + folder + ".");
+    if (realPack.compare(0, target.size() + 1, target + "/") == 0) {
         return Error(folder + " holds the pack " + packPath + "; refusing to empty it.");
     }
-    if (!brisko::DeleteFolderContents(folder)) {
+    if (!brisko::DeleteFolderContents(target)) {
         return Error(folder + " could not be emptied completely; nothing was extracted.");
     }
     return kExitOk;
 }
 
 int Extract(const Options& options) {
-    const std::string& folder = options.operands[1];
     CPackFile pack;
     pack.SetThreads(options.threads);
     int exitCode = kExitOk;
@@ -184,17 +186,18 @@ int Extract(const Options& options) {
     const PackStatus names = pack.CheckMemberNames();
     if (!names.ok()) return Error(names);
     bool created = false;
-    exitCode = PrepareTarget(options, created);
+    std::string target;
+    exitCode = PrepareTarget(options, created, target);
     if (exitCode != kExitOk) return exitCode;
-    if (pack.ExtractAll(folder)) return kExitOk;
+    if (pack.ExtractAll(target)) return kExitOk;
     if (pack.Error().ok()) {
         std::fprintf(stderr, "Checksum failed.\n");
         return kExitMismatch;
     }
     // Nothing half-extracted stays: the folder held nothing of the user's by now.
     if (pack.Error().kind != PackStatus::REFUSED) {
-        brisko::DeleteFolderContents(folder);
-        if (created) ::rmdir(folder.c_str());
+        brisko::DeleteFolderContents(target);
+        if (created) ::rmdir(target.c_str());
     }
     return Error(pack.Error());
 }

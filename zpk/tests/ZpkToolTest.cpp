@@ -197,6 +197,16 @@ TEST(ZpkTest, ExtractNeedsAnEmptyFolderOrReplace) {
 
     fs::create_directories(dir.File("fresh"));
     EXPECT_EQ(Zpk(dir, {"extract", pack, dir.File("fresh")}).status, 0);
+    // The current folder by "." (the program runs in the test's working folder).
+    fs::create_directories(dir.File("here/sub"));
+    const fs::path home = fs::current_path();
+    fs::current_path(dir.File("here/sub"));
+    brisko::test::WriteFile("stale.csv", "1");
+    result = Zpk(dir, {"extract", pack, ".", "--replace"});
+    fs::current_path(home);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(brisko::test::TreeDifference(brisko::test::ReadTree(dir.File("here/sub")), kScenario),
+              "");
     result = Zpk(dir, {"extract", "--replace", pack, dir.File("out")});
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(brisko::test::TreeDifference(brisko::test::ReadTree(dir.File("out")), kScenario), "");
