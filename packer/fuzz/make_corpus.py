@@ -116,6 +116,14 @@ def main():
     for name, data in seeds.items():
         with open(os.path.join(out, name + ".zpk"), "wb") as f:
             f.write(data)
+    # Table texts for the checksum check (they do not open as packs).
+    texts = {
+        "text-table": table + b"3,12345678,123456789,99999999999,-2153946,+7 ,x,\r\r\n,\n\n",
+        "text-blanks": b" \t-1\v,\f2\r,\r\n9:1,8/2,7\xb9,\x80\x80,,,",
+    }
+    for name, data in texts.items():
+        with open(os.path.join(out, name + ".csv"), "wb") as f:
+            f.write(data)
 
 
 if __name__ == "__main__":
