@@ -1,0 +1,53 @@
+// Folders on disk as the pack creator sees them: the files of a scenario folder as member names,
+// the scenario folders and packs beside one another, and the emptying of a folder before a pack
+// is extracted into it. Paths of folders and patterns are host paths; listed names use "\"
+// between folder levels.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "PackStatus.h"
+#include "PackWriter.h"
+
+namespace brisko {
+
+// Appends every file below `folder`, at any depth, as its path relative to `baseFolder` (which is
+// `folder` or a folder above it). Each folder's entries are taken in byte order of their names, a
+// sub-folder's files at the place where the sub-folder sorts, so one folder always gives the same
+// list. Names beginning with "." are left out with everything inside them. A file that cannot be
+// listed under a faithful member name (its name, or a folder's above it, holds "\") or a folder
+// that leads back into itself is left out, and the first such is returned as an error; an
+// unreadable or missing folder adds nothing.
+PackStatus ListFolderFiles(const std::string& folder, const std::string& baseFolder,
+                           NameList& list);
+
+// Appends the bare names of the entries of one folder that match a wildcard pattern such as
+// "Scenarios/*.zpk" or "Scenarios/*." ("*." matches names without an extension), files and
+// folders alike, in byte order, leaving out names beginning with ".".
+void ListMatchingFiles(const std::string& pattern, NameList& list);
+
+// Whether `name` matches `pattern` ("*" any run, "?" any one character, letter case ignored; a
+// name without "." also matches as if it ended in ".").
+bool MatchesWildcard(std::string_view pattern, std::string_view name);
+
+// True when `path` names a folder whose contents can be listed. A path shorter than 2 characters
+// and a file that is not empty are no folder.
+bool FolderExists(const std::string& path);
+
+// Deletes every file and sub-folder inside `folder`, at any depth, and keeps the folder itself;
+// true when everything inside could be removed. Links are removed as links and never followed;
+// read-only entries are removed too. A `folder` that is no folder, is itself a link, ends in "."
+// or "..", or is the root folder, is refused (false).
+bool DeleteFolderContents(const std::string& folder);
+
+// Whether DeleteFolderContents would go ahead with `folder` (it may still fail part-way).
+bool MayEmptyFolder(const std::string& folder);
+
+// True when `path` names the root folder of the file system.
+bool IsRootFolder(const std::string& path);
+
+// The same for a folder already opened (the descriptor is closed).
+bool DeleteFolderContentsAt(int folderFd);
+
+}  // namespace brisko

@@ -1,0 +1,282 @@
+#include "MemberCompressor.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <system_error>
+#include <thread>
+
+#include "PackFormat.h"
+
+namespace brisko {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double SecondsSince(Clock::time_point& from) {
+    const Clock::time_point now = Clock::now();
+    const double seconds = std::chrono::duration<double>(now - from).count();
+    from = now;
+    return seconds;
+}
+
+PackStatus Changed(const std::string& path) {
+    return PackStatus::Error(PackStatus::READ_FAILED,
+                             Format("%1 changed while it was being packed.", path));
+}
+
+PackStatus ReadError(const std::string& path) {
+    return PackStatus::Error(PackStatus::READ_FAILED,
+                             Format("An unknown error occurred while accessing %1.", path));
+}
+
+// One compressing thread's reused work buffers and its times.
+struct Worker {
+    Buffer in;
+    Buffer out;
+    CompressTimes times;
+
+    PackStatus ReadSource(FileLayer& files, const MemberJob& job);
+    void Compress(FileLayer& files, const MemberJob& job, const std::string& packPath,
+                  CompressedMember& result);
+};
+
+PackStatus Worker::ReadSource(FileLayer& files, const MemberJob& job) {
+    const std::string& path = job.sourcePath;
+    int fd = files.Open(path.c_str(), O_RDONLY | O_NONBLOCK, 0);
+    if (fd < 0) return FileError(PackStatus::CANNOT_OPEN, path, errno);
+    struct stat st;
+    PackStatus status;
+    char extra;
+    if (::fstat(fd, &st) != 0) {
+        status = ReadError(path);
+    } else if (!S_ISREG(st.st_mode) || static_cast<std::uint64_t>(st.st_size) != job.size) {
+        status = Changed(path);
+    } else if (!ReadFully(files, fd, in.data(), job.size)) {
+        status = errno == 0 ? Changed(path) : ReadError(path);
+    } else {
+        const ssize_t more = files.Read(fd, &extra, 1);
+        if (more > 0) status = Changed(path);
+        if (more < 0) status = ReadError(path);
+    }
+    CloseQuietly(files, fd);
+    return status;
+}
+
+void Worker::Compress(FileLayer& files, const MemberJob& job, const std::string& packPath,
+                      CompressedMember& result) {
+    Clock::time_point clock = Clock::now();
+    const std::uint64_t bound = CompressionBound(job.size);
+    try {
+        if (bound > in.size()) {
+            in.Resize(bound);
+            out.Resize(bound);
+        }
+    } catch (const std::bad_alloc&) {
+        result.status = PackStatus::Error(PackStatus::NO_MEMORY,
+                                          Format("Not enough memory to write %1.", packPath));
+        return;
+    }
+    result.status = ReadSource(files, job);
+    times.reading += SecondsSince(clock);
+    if (!result.status.ok()) return;
+    if (job.table) {
+        result.sum.Add(std::string_view(in.data(), job.size));
+        times.checksum += SecondsSince(clock);
+    }
+    uLongf length = bound;
+    const int z = compress2(out.bytes(), &length, in.bytes(), job.size, kCompressionLevel);
+    times.compressing += SecondsSince(clock);
+    try {
+        if (z != Z_OK) throw std::bad_alloc();  // with a buffer this large only memory runs out
+        result.bytes.Resize(length);
+    } catch (const std::bad_alloc&) {
+        result.status = PackStatus::Error(
+            PackStatus::NO_MEMORY,
+            Format("Not enough memory to compress %1 into %2.", job.sourcePath, packPath));
+        return;
+    }
+    std::memcpy(result.bytes.data(), out.data(), length);
+}
+
+class InOrderCompressor {
+  public:
+    InOrderCompressor(const std::vector<MemberJob>& jobs, const CompressOptions& options);
+    ~InOrderCompressor();
+
+    PackStatus Run(const std::function<PackStatus(std::size_t, CompressedMember&)>& deliver,
+                   CompressTimes* times);
+
+  private:
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+    std::size_t ClaimLocked();
+    void Process(std::size_t index, Worker& worker);
+    void WorkerLoop(Worker& worker);
+    void StopAndJoin();
+
+    const std::vector<MemberJob>& jobs_;
+    const CompressOptions& options_;
+    FileLayer& files_;
+    std::mutex mutex_;
+    std::condition_variable finished_;
+    std::vector<std::size_t> bySize_;  // largest first
+    std::vector<char> started_;
+    std::vector<char> done_;
+    std::vector<CompressedMember> members_;
+    std::vector<Worker> workers_;
+    std::vector<std::thread> threads_;
+    std::size_t nextBySize_ = 0;
+    std::size_t nextInOrder_ = 0;
+    std::size_t pendingBytes_ = 0;  // finished, not yet delivered
+    bool stop_ = false;
+};
+
+InOrderCompressor::InOrderCompressor(const std::vector<MemberJob>& jobs,
+                                     const CompressOptions& options)
+    : jobs_(jobs),
+      options_(options),
+      files_(options.files ? *options.files : FileLayer::System()),
+      bySize_(jobs.size()),
+      started_(jobs.size(), 0),
+      done_(jobs.size(), 0),
+      members_(jobs.size()) {
+    for (std::size_t i = 0; i < jobs.size(); ++i)
+        bySize_[i] = i;
+    std::stable_sort(bySize_.begin(), bySize_.end(),
+                     [&](std::size_t a, std::size_t b) { return jobs[a].size > jobs[b].size; });
+}
+
+InOrderCompressor::~InOrderCompressor() {
+    StopAndJoin();
+}
+
+void InOrderCompressor::StopAndJoin() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stop_ = true;
+    }
+    for (std::thread& thread : threads_)
+        thread.join();
+    threads_.clear();
+}
+
+// The largest member not started yet; the first one in list order instead while too much is
+// waiting for the writer, which always lets the writer's next member through.
+std::size_t InOrderCompressor::ClaimLocked() {
+    if (stop_) return kNone;
+    while (nextInOrder_ < jobs_.size() && started_[nextInOrder_])
+        ++nextInOrder_;
+    if (nextInOrder_ == jobs_.size()) return kNone;
+    while (started_[bySize_[nextBySize_]])
+        ++nextBySize_;
+    const std::size_t pick =
+        pendingBytes_ >= options_.pendingLimit ? nextInOrder_ : bySize_[nextBySize_];
+    started_[pick] = 1;
+    return pick;
+}
+
+void InOrderCompressor::Process(std::size_t index, Worker& worker) {
+    CompressedMember& member = members_[index];
+    try {
+        worker.Compress(files_, jobs_[index], options_.packPath, member);
+    } catch (const std::bad_alloc&) {
+        member.bytes.Release();
+        member.status.kind = PackStatus::NO_MEMORY;
+        try {
+            member.status.message = Format("Not enough memory to write %1.", options_.packPath);
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    pendingBytes_ += member.bytes.size();
+    done_[index] = 1;
+    finished_.notify_all();
+}
+
+void InOrderCompressor::WorkerLoop(Worker& worker) {
+    while (true) {
+        std::size_t index;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            index = ClaimLocked();
+        }
+        if (index == kNone) return;
+        Process(index, worker);
+    }
+}
+
+PackStatus InOrderCompressor::Run(
+    const std::function<PackStatus(std::size_t, CompressedMember&)>& deliver,
+    CompressTimes* times) {
+    unsigned count = options_.threads ? options_.threads : std::thread::hardware_concurrency();
+    count = static_cast<unsigned>(
+        std::clamp<std::size_t>(count, 1, std::max<std::size_t>(jobs_.size(), 1)));
+    workers_.resize(count);
+    for (Worker& worker : workers_) {
+        worker.in.Resize(kWorkBufferSize);  // std::bad_alloc is the caller's to report
+        worker.out.Resize(kWorkBufferSize);
+    }
+    // The calling thread compresses too, between deliveries, with workers_[0].
+    for (unsigned k = 1; k < count; ++k) {
+        try {
+            threads_.emplace_back([this, k] { WorkerLoop(workers_[k]); });
+        } catch (const std::system_error&) {
+            break;  // fewer threads: the calling thread still gets through every member
+        }
+    }
+    PackStatus status;
+    for (std::size_t next = 0; next < jobs_.size();) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (done_[next]) {
+            CompressedMember& member = members_[next];
+            pendingBytes_ -= member.bytes.size();
+            lock.unlock();
+            status = member.status.ok() ? deliver(next, member) : std::move(member.status);
+            member.bytes.Release();
+            if (!status.ok()) break;
+            ++next;
+            continue;
+        }
+        const std::size_t index = ClaimLocked();
+        if (index != kNone) {
+            lock.unlock();
+            Process(index, workers_[0]);
+            continue;
+        }
+        finished_.wait(lock, [&] { return done_[next] != 0; });
+    }
+    StopAndJoin();
+    if (times) {
+        for (const Worker& worker : workers_) {
+            times->reading += worker.times.reading;
+            times->compressing += worker.times.compressing;
+            times->checksum += worker.times.checksum;
+        }
+    }
+    return status;
+}
+
+}  // namespace
+
+std::uint64_t CompressionBound(std::uint32_t size) {
+    return static_cast<std::uint64_t>(static_cast<double>(size) * 1.1 + 12);
+}
+
+PackStatus CompressInOrder(const std::vector<MemberJob>& jobs, const CompressOptions& options,
+                           const std::function<PackStatus(std::size_t, CompressedMember&)>& deliver,
+                           CompressTimes* times) {
+    InOrderCompressor compressor(jobs, options);
+    return compressor.Run(deliver, times);
+}
+
+}  // namespace brisko

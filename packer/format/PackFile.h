@@ -1,0 +1,87 @@
+// CPackFile: an opened pack. Open checks the header and the directory against the file before it
+// trusts them, and loads the directory; the members are then read and inflated on demand,
+// verified against the pack's checksum, or extracted into a folder.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Buffer.h"
+#include "Checksum.h"
+#include "FileLayer.h"
+#include "PackEntry.h"
+#include "PackStatus.h"
+
+namespace brisko {
+
+class CPackFile {
+  public:
+    explicit CPackFile(FileLayer& files = FileLayer::System());
+    ~CPackFile();
+    CPackFile(const CPackFile&) = delete;
+    CPackFile& operator=(const CPackFile&) = delete;
+
+    // Releases what the object held, opens the pack and loads its directory. False when the file
+    // cannot be opened or is no intact pack (a header, directory or trailer outside the file, a
+    // name without its end, member data outside the data area or overlapping); Error() says
+    // which, and the object is left empty. On success PackStamp holds the pack's checksum and
+    // creation time, and the file stays open until Close, the next Open or the object's end.
+    bool Open(const std::string& packPath);
+    void Close();
+
+    std::uint32_t GetCount() const { return static_cast<std::uint32_t>(entries_.size()); }
+    // The directory record at `index`, or nullptr when there is none.
+    const PackEntry* GetEntry(std::int64_t index) const;
+
+    // The member's uncompressed bytes in `data`. Fails, with `data` undefined, when they cannot
+    // be read, or when its data is not one zlib stream of exactly its compressed size that
+    // inflates to exactly its uncompressed size. Safe to call from several threads at once.
+    PackStatus ReadMember(const PackEntry& entry, Buffer& data) const;
+    PackStatus ReadMember(const PackEntry& entry, Buffer& data, Buffer& compressed) const;
+
+    // Recomputes the checksum over the table members and compares it with the pack's stored
+    // checksum and with `expected`. A table member that cannot be read gives CHECK_FAILED_ALL and
+    // sets Error().
+    ChecksumResult VerifyChecksum(std::uint64_t expected);
+    ChecksumResult VerifyChecksum(std::uint32_t expectedLow, std::int32_t expectedHigh);
+
+    // Empties `targetFolder` (creating it, one level, if missing) and writes every member into it
+    // under its relative path; true when the tables written give the stored checksum. False with
+    // Error() set when the pack cannot be extracted safely (the target is left untouched) or a
+    // member cannot be read or written (the members written so far stay).
+    bool ExtractAll(const std::string& targetFolder);
+
+    // Whether every member can be written below a folder: names that are safe and distinct
+    // regardless of letter case. ExtractAll checks this before it touches the target.
+    PackStatus CheckMemberNames() const;
+
+    // Threads that ExtractAll uses; 0 (the default) means one per core.
+    void SetThreads(unsigned threads) { threads_ = threads; }
+
+    // The outcome of the last Open, VerifyChecksum or ExtractAll that failed (OK otherwise).
+    const PackStatus& Error() const { return error_; }
+
+    // What Open read: the pack's stored checksum and creation time, its trailer offset T.
+    const std::string& Path() const { return path_; }
+    std::uint64_t StoredChecksum() const { return storedChecksum_; }
+    std::uint64_t Created() const { return created_; }
+    std::uint32_t TrailerOffset() const { return trailerOffset_; }
+
+  private:
+    bool Fail(PackStatus status);
+    PackStatus LoadDirectory(std::uint64_t fileSize);
+    PackStatus CheckDataRanges() const;
+
+    FileLayer& files_;
+    int fd_ = -1;
+    std::string path_;
+    std::vector<PackEntry> entries_;
+    std::uint64_t storedChecksum_ = 0;
+    std::uint64_t created_ = 0;
+    std::uint32_t trailerOffset_ = 0;
+    unsigned threads_ = 0;
+    PackStatus error_;
+};
+
+}  // namespace brisko

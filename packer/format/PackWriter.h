@@ -1,0 +1,48 @@
+// WritePackFile: builds a pack from a list of member names relative to a base folder.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "FileLayer.h"
+#include "PackFormat.h"
+#include "PackStatus.h"
+
+namespace brisko {
+
+// An ordered, growable list of 8-bit names (member names, or bare file names).
+using NameList = std::vector<std::string>;
+
+// Where the time of a pack write went: wall seconds, and CPU seconds summed over the threads.
+struct PackTimings {
+    double total = 0;        // wall time of the whole write
+    double reading = 0;      // reading the member files
+    double compressing = 0;  // zlib
+    double checksum = 0;     // summing the tables
+    double writing = 0;      // appending the compressed members, on the writing thread
+};
+
+struct PackWriteOptions {
+    unsigned threads = 0;                          // compressing threads; 0 = one per core
+    std::size_t pendingLimit = 64u << 20;          // compressed bytes held ahead of the writer
+    FileLayer* files = nullptr;                    // nullptr = the operating system
+    std::uint64_t created = 0;                     // creation time to record; 0 = now
+    PackTimings* timings = nullptr;                // filled in when given
+    std::uint64_t packSizeLimit = kPackSizeLimit;  // a pack stays below this (tests lower it)
+};
+
+// Writes the pack at `packPath` from `names` (members in list order, "\" between folder levels),
+// each read from `baseFolder` + name. The pack is written beside its final place and moved there
+// when complete: on any failure an old pack stays as it was and no partial file is left. Sets
+// PackStamp to the new pack's checksum and creation time. An empty list writes nothing, leaves
+// PackStamp alone and gives NOTHING_TO_PACK.
+PackStatus WritePackFile(const NameList& names, const std::string& packPath,
+                         const std::string& baseFolder, const PackWriteOptions& options = {});
+
+// The current UTC time as the pack records it: 100-nanosecond intervals since 1601-01-01, in
+// whole milliseconds.
+std::uint64_t CurrentCreatedTime();
+
+}  // namespace brisko

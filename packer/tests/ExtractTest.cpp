@@ -1,0 +1,319 @@
+// Packing a folder and extracting the pack: identical files at identical paths, the target
+// emptied first without following links, hostile names refused before anything is touched, and
+// failures that name the file.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "FaultyFiles.h"
+#include "FolderOps.h"
+#include "PackFile.h"
+#include "PackTestFiles.h"
+#include "PackWriter.h"
+
+namespace brisko {
+namespace {
+
+namespace fs = std::filesystem;
+
+const test::Tree kScenario = {
+    {"units.csv", "Id,Men,\r\n1,12,\r\n2,-7,\r\n"},
+    {"Data Files\\ORDERS.CSV", "5,6\n7,,x,8,\n"},
+    {"Data Files\\Weapons.csv", test::GameTable(300, 8, 3)},
+    {"maps\\sub\\map.bmp", std::string("\0\xff\x10", 3) + std::string(1000, 'm')},
+    {"briefing.txt", "Hold the bridge.\r\n"},
+    {"empty.ini", ""},
+};
+
+// Packs `tree` as the pack creator does: list the folder, write the pack.
+std::string PackTree(const test::TempDir& dir, const test::Tree& tree) {
+    const std::string scen = dir.File("scen");
+    test::MakeTree(scen, tree);
+    NameList names;
+    EXPECT_TRUE(ListFolderFiles(scen, scen, names).ok());
+    const std::string pack = dir.File("scen.zpk");
+    const PackStatus status = WritePackFile(names, pack, scen);
+    EXPECT_TRUE(status.ok()) << status.message;
+    return pack;
+}
+
+TEST(ExtractAllTest, GivesBackTheFolderByteForByteOnAnyNumberOfThreads) {
+    test::TempDir dir;
+    const std::string pack = PackTree(dir, kScenario);
+    for (unsigned threads : {1u, 2u, 5u}) {
+        CPackFile file;
+        file.SetThreads(threads);
+        ASSERT_TRUE(file.Open(pack));
+        EXPECT_TRUE(file.ExtractAll(dir.File("out"))) << file.Error().message;
+        EXPECT_TRUE(file.Error().ok());
+        EXPECT_EQ(test::TreeDifference(test::ReadTree(dir.File("out")), kScenario), "")
+            << threads << " threads";
+    }
+}
+
+TEST(ExtractAllTest, UpperCaseCsvCountsAsATableWhenPackedAndWhenExtracted) {
+    test::TempDir dir;
+    const std::string pack = PackTree(dir, {{"UNITS.CSV", "1,2,3\r\n"}});
+    CPackFile file;
+    ASSERT_TRUE(file.Open(pack));
+    EXPECT_NE(file.StoredChecksum(), file.Created() + SeedOffset);  // counted when written
+    EXPECT_TRUE(file.ExtractAll(dir.File("out")));                  // and when extracted
+}
+
+TEST(ExtractAllTest, PackWithoutTablesAlwaysExtractsWithSuccess) {
+    test::TempDir dir;
+    CPackFile file;
+    ASSERT_TRUE(file.Open(PackTree(dir, {{"a.txt", "1,2"}, {"b\\c.bmp", "x"}})));
+    EXPECT_TRUE(file.ExtractAll(dir.File("out")));
+}
+
+TEST(ExtractAllTest, EmptiesTheTargetFirstReadOnlyEntriesIncluded) {
+    test::TempDir dir;
+    const std::string pack = PackTree(dir, kScenario);
+    const std::string out = dir.File("out");
+    test::MakeTree(out, {{"old.csv", "9"},
+                         {".hidden", "h"},
+                         {"units.csv", "stale"},
+                         {"maps\\old.bmp", "o"},
+                         {"deep\\er\\x", "x"}});
+    fs::permissions(out + "/old.csv", fs::perms::owner_read);
+    fs::permissions(out + "/units.csv", fs::perms::owner_read);
+    fs::permissions(out + "/deep/er", fs::perms::owner_read | fs::perms::owner_exec);
+    CPackFile file;
+    ASSERT_TRUE(file.Open(pack));
+    EXPECT_TRUE(file.ExtractAll(out + "/"));
+    EXPECT_EQ(test::TreeDifference(test::ReadTree(out), kScenario), "");
+}
+
+TEST(ExtractAllTest, LinksInTheTargetAreRemovedAndNothingOutsideChanges) {
+    test::TempDir dir;
+    const std::string pack = PackTree(dir, kScenario);
+    const test::Tree outside = {{"units.csv", "keep"}, {"Weapons.csv", "keep too"}};
+    test::MakeTree(dir.File("outside"), outside);
+    const std::string out = dir.File("out");
+    fs::create_directories(out);
+    fs::create_symlink(dir.File("outside/units.csv"), out + "/units.csv");
+    fs::create_directory_symlink(dir.File("outside"), out + "/Data Files");
+    CPackFile file;
+    ASSERT_TRUE(file.Open(pack));
+    EXPECT_TRUE(file.ExtractAll(out));
+    EXPECT_EQ(test::TreeDifference(test::ReadTree(out), kScenario), "");
+    EXPECT_FALSE(fs::is_symlink(out + "/units.csv"));
+    EXPECT_EQ(test::ReadTree(dir.File("outside")), outside);
+}
+
+// A link that appears in the target while the pack is extracted (after the emptying) is never
+// written through: not as a member's folder, not as the member file itself.
+TEST(ExtractAllTest, NeverWritesThroughALinkThatAppearsDuringExtraction) {
+    test::TempDir dir;
+    const std::string pack = PackTree(dir, kScenario);
+    test::MakeTree(dir.File("outside"), {{"units.csv", "keep"}});
+    const std::string out = dir.File("out");
+    {
+        test::FaultyFiles files;
+        files.mkdir = [&](const std::string& name) {
+            if (name == "Data Files")
+                fs::create_directory_symlink(dir.File("outside"), out + "/" + name);
+            return 0;
+        };
+        CPackFile file(files);
+        file.SetThreads(1);
+        ASSERT_TRUE(file.Open(pack));
+        EXPECT_FALSE(file.ExtractAll(out));
+        EXPECT_EQ(file.Error().kind, PackStatus::CANNOT_OPEN);
+        EXPECT_EQ(file.Error().message, out + "/Data Files contains an invalid path.");
+    }
+    {
+        test::FaultyFiles files;
+        bool linked = false;
+        files.open = [&](const std::string& name, int flags) {
+            if (name == "units.csv" && (flags & O_CREAT) && !std::exchange(linked, true)) {
+                fs::create_symlink(dir.File("outside/units.csv"), out + "/units.csv");
+            }
+            return 0;
+        };
+        CPackFile file(files);
+        ASSERT_TRUE(file.Open(pack));
+        EXPECT_TRUE(file.ExtractAll(out)) << file.Error().message;
+        EXPECT_EQ(test::TreeDifference(test::ReadTree(out), kScenario), "");
+    }
+    EXPECT_EQ(test::ReadTree(dir.File("outside")), (test::Tree{{"units.csv", "keep"}}));
+}
+
+TEST(ExtractAllTest, TargetThatIsALinkIsRefused) {
+    test::TempDir dir;
+    const std::string pack = PackTree(dir, kScenario);
+    test::MakeTree(dir.File("real"), {{"keep", "1"}});
+    fs::create_directory_symlink(dir.File("real"), dir.File("out"));
+    CPackFile file;
+    ASSERT_TRUE(file.Open(pack));
+    EXPECT_FALSE(file.ExtractAll(dir.File("out/")));
+    EXPECT_EQ(file.Error().kind, PackStatus::REFUSED);
+    EXPECT_EQ(file.Error().message, "The folder " + dir.File("out") +
+                                        " is a symbolic link; nothing was extracted into it.");
+    EXPECT_EQ(test::ReadTree(dir.File("real")), (test::Tree{{"keep", "1"}}));
+}
+
+// A target named with ".." is written into but not emptied, as DeleteFolderContents refuses it.
+TEST(ExtractAllTest, TargetEndingInDotDotIsNotEmptied) {
+    test::TempDir dir;
+    const std::string pack = PackTree(dir, {{"a.csv", "1,2"}});
+    fs::create_directories(dir.File("x/sub"));
+    test::WriteFile(dir.File("x/keep"), "k");
+    CPackFile file;
+    ASSERT_TRUE(file.Open(pack));
+    EXPECT_TRUE(file.ExtractAll(dir.File("x/sub/..")));
+    EXPECT_EQ(test::ReadTree(dir.File("x")), (test::Tree{{"a.csv", "1,2"}, {"keep", "k"}}));
+}
+
+TEST(ExtractAllTest, TargetWhoseParentIsMissingIsNotCreated) {
+    test::TempDir dir;
+    const std::string pack = PackTree(dir, kScenario);
+    CPackFile file;
+    ASSERT_TRUE(file.Open(pack));
+    EXPECT_FALSE(file.ExtractAll(dir.File("no/out")));
+    EXPECT_EQ(file.Error().kind, PackStatus::CANNOT_OPEN);
+    EXPECT_EQ(file.Error().message, dir.File("no/out") + " was not found.");
+    EXPECT_FALSE(test::Exists(dir.File("no")));
+}
+
+// A pack whose names would write outside the target, or over one another, is refused as a whole
+// before the target is touched.
+struct HostileCase {
+    const char* name;
+    std::vector<std::string> names;  // replace the names of the first members
+    std::string message;             // after "The pack <path> cannot be extracted safely: "
+};
+
+// Test names and failures show the case by its name.
+void PrintTo(const HostileCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class HostileNames : public testing::TestWithParam<HostileCase> {};
+
+TEST_P(HostileNames, RefuseThePackAndLeaveTheTarget) {
+    test::TempDir dir;
+    std::string bytes = test::ReadFile(PackTree(dir, kScenario));
+    for (std::size_t i = 0; i < GetParam().names.size(); ++i) {
+        std::string field = GetParam().names[i];
+        field.resize(260, '\0');
+        bytes.replace(16 + 272 * i, 260, field);
+    }
+    const std::string pack = dir.File("hostile.zpk");
+    test::WriteFile(pack, bytes);
+    test::MakeTree(dir.File("out"), {{"keep.csv", "1"}});
+    CPackFile file;
+    ASSERT_TRUE(file.Open(pack)) << file.Error().message;
+    EXPECT_FALSE(file.ExtractAll(dir.File("out")));
+    EXPECT_EQ(file.Error().kind, PackStatus::BAD_NAME);
+    EXPECT_EQ(file.Error().message,
+              "The pack " + pack + " cannot be extracted safely: " + GetParam().message);
+    EXPECT_EQ(test::ReadTree(dir.File("out")), (test::Tree{{"keep.csv", "1"}}));
+    EXPECT_EQ(test::EntriesIn(dir.Path()),
+              (std::vector<std::string>{"hostile.zpk", "out", "scen", "scen.zpk"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Extract, HostileNames,
+    testing::Values(
+        HostileCase{"ParentFolder",
+                    {"..\\evil.csv"},
+                    "the member name \"..\\evil.csv\" holds a \".\" or \"..\" folder."},
+        HostileCase{"DeepParent",
+                    {"maps\\..\\..\\..\\evil"},
+                    "the member name \"maps\\..\\..\\..\\evil\" holds a \".\" or \"..\" folder."},
+        HostileCase{"CurrentFolder",
+                    {"a\\.\\b"},
+                    "the member name \"a\\.\\b\" holds a \".\" or \"..\" folder."},
+        HostileCase{"RootedBackslash",
+                    {"\\etc\\evil"},
+                    "the member name \"\\etc\\evil\" is an absolute path."},
+        HostileCase{
+            "RootedSlash", {"/etc/evil"}, "the member name \"/etc/evil\" is an absolute path."},
+        HostileCase{"DriveRoot", {"C:\\evil"}, "the member name \"C:\\evil\" names a drive."},
+        HostileCase{"DriveRelative", {"c:evil"}, "the member name \"c:evil\" names a drive."},
+        HostileCase{
+            "SlashInside", {"a/../../evil"}, "the member name \"a/../../evil\" holds \"/\"."},
+        HostileCase{"Empty", {""}, "the member name \"\" is empty."},
+        HostileCase{
+            "EmptyLevel", {"a\\\\b"}, "the member name \"a\\\\b\" holds an empty folder name."},
+        HostileCase{
+            "TrailingBackslash", {"a\\"}, "the member name \"a\\\" holds an empty folder name."},
+        HostileCase{"SameNameOtherCase",
+                    {"units.csv", "UNITS.CSV"},
+                    "the members \"units.csv\" and \"UNITS.CSV\" would overwrite each other."},
+        HostileCase{"FileAndFolder",
+                    {"maps", "MAPS\\x.bmp"},
+                    "the member \"maps\" is also the folder of \"MAPS\\x.bmp\"."}),
+    [](const testing::TestParamInfo<HostileCase>& info) { return std::string(info.param.name); });
+
+TEST(ExtractAllTest, MismatchReportsFalseWithEveryMemberWritten) {
+    test::TempDir dir;
+    std::string bytes = test::ReadFile(PackTree(dir, kScenario));
+    test::SetU32At(bytes, 0, test::U32At(bytes, 0) + 1);  // the stored checksum, not the members
+    test::WriteFile(dir.File("p.zpk"), bytes);
+    CPackFile file;
+    ASSERT_TRUE(file.Open(dir.File("p.zpk")));
+    EXPECT_FALSE(file.ExtractAll(dir.File("out")));
+    EXPECT_TRUE(file.Error().ok());
+    EXPECT_EQ(test::TreeDifference(test::ReadTree(dir.File("out")), kScenario), "");
+}
+
+// Failures while writing members name the file; a member is never left half-written.
+TEST(ExtractAllTest, FailedMemberWritesNameTheFileAndLeaveNoPartialMember) {
+    struct Case {
+        const char* name;
+        std::function<void(test::FaultyFiles&)> arrange;
+        PackStatus::Kind kind;
+        const char* message;  // %1 the target folder
+    };
+    const Case cases[] = {
+        {"DiskFull", [](test::FaultyFiles& f) { f.write = [](std::size_t) { return ENOSPC; }; },
+         PackStatus::WRITE_FAILED, "Disk full while accessing %1/Data Files/ORDERS.CSV."},
+        {"FolderNotCreated",
+         [](test::FaultyFiles& f) {
+             f.mkdir = [](const std::string& name) { return name == "Data Files" ? EACCES : 0; };
+         },
+         PackStatus::CANNOT_OPEN, "Access to %1/Data Files was denied."},
+        {"FileNotCreated",
+         [](test::FaultyFiles& f) {
+             f.open = [](const std::string& name, int flags) {
+                 return name == "ORDERS.CSV" && (flags & O_CREAT) ? EROFS : 0;
+             };
+         },
+         PackStatus::CANNOT_OPEN, "Access to %1/Data Files/ORDERS.CSV was denied."},
+        {"ReadBackFails",
+         [](test::FaultyFiles& f) {
+             f.read = [](const std::string& name) { return name == "ORDERS.CSV" ? EIO : 0; };
+         },
+         PackStatus::READ_FAILED,
+         "An unknown error occurred while accessing %1/Data Files/ORDERS.CSV."},
+    };
+    for (const Case& c : cases) {
+        test::TempDir dir;
+        const std::string pack = PackTree(dir, kScenario);
+        test::FaultyFiles files;
+        c.arrange(files);
+        CPackFile file(files);
+        file.SetThreads(1);  // members in order: the first member is the one that fails
+        ASSERT_TRUE(file.Open(pack));
+        EXPECT_FALSE(file.ExtractAll(dir.File("out")));
+        EXPECT_EQ(file.Error().kind, c.kind) << c.name;
+        EXPECT_EQ(file.Error().message, Format(c.message, dir.File("out"))) << c.name;
+        const test::Tree written = test::ReadTree(dir.File("out"));
+        for (const auto& [name, bytes] : written) {
+            EXPECT_EQ(bytes, kScenario.at(name)) << c.name << ": " << name;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace brisko

@@ -1,0 +1,246 @@
+#include "PackTestFiles.h"
+
+#include <stdlib.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include "PackFormat.h"
+
+namespace brisko::test {
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "brisko-test-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    // Folders made read-only by a test must be writable again to be removed.
+    for (auto it = fs::recursive_directory_iterator(path_, ignored);
+         it != fs::recursive_directory_iterator(); it.increment(ignored)) {
+        if (it->is_directory(ignored) && !it->is_symlink(ignored)) {
+            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+        }
+    }
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(path_, ignored);
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool Exists(const std::string& path) {
+    std::error_code ignored;
+    return fs::exists(fs::symlink_status(path, ignored));
+}
+
+void MakeTree(const std::string& folder, const Tree& tree) {
+    for (const auto& [name, bytes] : tree) {
+        std::string relative = name;
+        std::replace(relative.begin(), relative.end(), '\\', '/');
+        const fs::path path = fs::path(folder) / relative;
+        fs::create_directories(path.parent_path());
+        WriteFile(path.string(), bytes);
+    }
+}
+
+Tree ReadTree(const std::string& folder) {
+    Tree tree;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (entry.is_directory()) continue;
+        std::string name = fs::relative(entry.path(), folder).string();
+        std::replace(name.begin(), name.end(), '/', '\\');
+        tree[name] = ReadFile(entry.path().string());
+    }
+    return tree;
+}
+
+std::string TreeDifference(const Tree& actual, const Tree& expected) {
+    std::string text;
+    for (const auto& [name, bytes] : actual) {
+        const auto other = expected.find(name);
+        if (other == expected.end()) {
+            text += "unexpected " + name + "; ";
+        } else if (other->second != bytes) {
+            text += "other bytes in " + name + "; ";
+        }
+    }
+    for (const auto& [name, bytes] : expected) {
+        if (!actual.count(name)) text += "missing " + name + "; ";
+    }
+    return text;
+}
+
+std::vector<std::string> EntriesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string Compress9(const std::string& bytes) {
+    uLongf size = compressBound(bytes.size());
+    std::string out(size, '\0');
+    if (compress2(reinterpret_cast<Bytef*>(out.data()), &size,
+                  reinterpret_cast<const Bytef*>(bytes.data()), bytes.size(), 9) != Z_OK) {
+        throw std::runtime_error("compress2 failed");
+    }
+    out.resize(size);
+    return out;
+}
+
+std::uint32_t U32At(const std::string& bytes, std::size_t offset) {
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = value << 8 | static_cast<unsigned char>(bytes.at(offset + i));
+    return value;
+}
+
+void SetU32At(std::string& bytes, std::size_t offset, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        bytes.at(offset + i) = static_cast<char>(value >> (8 * i));
+}
+
+namespace {
+
+// Cuts text into lines and fields the plain way, for the reference checksum.
+std::vector<std::int32_t> FieldsOf(const std::string& text) {
+    std::vector<std::int32_t> fields;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        const std::size_t next = end == std::string::npos ? text.size() : end + 1;
+        if (end == std::string::npos) end = text.size();
+        if (end > start && text[end - 1] == '\r' && end < text.size()) --end;
+        std::string line = text.substr(start, end - start);
+        while (!line.empty()) {
+            std::size_t i = 0;
+            while (i < line.size() &&
+                   std::string(" \t\n\v\f\r").find(line[i]) != std::string::npos) {
+                ++i;
+            }
+            bool negative = false;
+            if (i < line.size() && (line[i] == '+' || line[i] == '-')) negative = line[i++] == '-';
+            std::uint32_t value = 0;
+            while (i < line.size() && line[i] >= '0' && line[i] <= '9') {
+                value = value * 10u + static_cast<std::uint32_t>(line[i++] - '0');
+            }
+            fields.push_back(static_cast<std::int32_t>(negative ? 0u - value : value));
+            const std::size_t comma = line.find(',');
+            line = comma == std::string::npos || comma + 1 == line.size() ? ""
+                                                                          : line.substr(comma + 1);
+        }
+        start = next;
+    }
+    return fields;
+}
+
+void Put(std::string& to, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        to += static_cast<char>(value >> (8 * i));
+}
+
+}  // namespace
+
+std::uint64_t ReferenceChecksum(const std::vector<std::string>& tables, std::uint64_t created) {
+    std::uint64_t sum = created + SeedOffset;
+    std::size_t j = 0;
+    for (const std::string& table : tables) {
+        for (std::int32_t value : FieldsOf(table)) {
+            const std::uint32_t low = static_cast<std::uint32_t>(ChecksumWeights[j % 25]) *
+                                      static_cast<std::uint32_t>(value);
+            sum += static_cast<std::uint64_t>(
+                static_cast<std::int64_t>(static_cast<std::int32_t>(low)));
+            ++j;
+        }
+    }
+    return sum;
+}
+
+std::string ReferencePack(const std::vector<std::pair<std::string, std::string>>& members,
+                          std::uint64_t created) {
+    std::vector<std::string> tables;
+    std::string directory;
+    std::string data;
+    for (const auto& [name, bytes] : members) {
+        std::string lower = name;
+        std::transform(lower.begin(), lower.end(), lower.begin(),
+                       [](char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; });
+        if (lower.find(".csv") != std::string::npos) tables.push_back(bytes);
+        const std::string stream = Compress9(bytes);
+        std::string record = name;
+        record.resize(260, '\0');
+        Put(record, static_cast<std::uint32_t>(stream.size()));
+        Put(record, static_cast<std::uint32_t>(data.size()));
+        Put(record, static_cast<std::uint32_t>(bytes.size()));
+        directory += record;
+        data += stream;
+    }
+    const std::uint64_t checksum = ReferenceChecksum(tables, created);
+    std::string pack;
+    Put(pack, static_cast<std::uint32_t>(checksum));
+    Put(pack, static_cast<std::uint32_t>(created));
+    Put(pack, static_cast<std::uint32_t>(members.size()));
+    Put(pack, static_cast<std::uint32_t>(20 + directory.size() + data.size()));
+    pack += directory;
+    Put(pack, static_cast<std::uint32_t>(created >> 32));
+    pack += data;
+    Put(pack, static_cast<std::uint32_t>(checksum >> 32));
+    return pack;
+}
+
+std::string GameTable(int rows, int fields, unsigned seed) {
+    static const char* const kWords[] = {"Rifle", "MG42", "Sherman", "Tiger", "HQ", "Scout"};
+    std::uint64_t state = seed * 0x9E3779B97F4A7C15ull + 1;
+    const auto next = [&state] {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state;
+    };
+    std::string text;
+    for (int r = 0; r < rows; ++r) {
+        for (int f = 0; f < fields; ++f) {
+            switch (f % 5) {
+                case 0:
+                    text += std::to_string(r);
+                    break;
+                case 1:
+                    text += std::to_string(next() % 1000);
+                    break;
+                case 2:
+                    text += std::to_string(static_cast<int>(next() % 4000) - 2000);
+                    break;
+                case 3:
+                    text += kWords[next() % 6];
+                    break;
+                default:
+                    text += std::to_string(next() % 5000000000ull);
+                    break;  // wraps at times
+            }
+            text += ',';
+        }
+        text += "\r\n";
+    }
+    return text;
+}
+
+}  // namespace brisko::test

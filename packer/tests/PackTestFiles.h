@@ -1,0 +1,63 @@
+// Scratch folders, whole-file reads and writes, folder trees and pack bytes for the pack tests.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace brisko::test {
+
+// A fresh folder under the system's temporary folder, removed with everything in it at the end.
+class TempDir {
+  public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& Path() const { return path_; }
+    // The path of `name` inside the folder, as text.
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+  private:
+    std::filesystem::path path_;
+};
+
+void WriteFile(const std::string& path, const std::string& bytes);
+std::string ReadFile(const std::string& path);
+bool Exists(const std::string& path);
+
+// Files by member name ("\" between folders) and their bytes.
+using Tree = std::map<std::string, std::string>;
+
+// Writes every file of the tree below `folder`, making the folders on the way.
+void MakeTree(const std::string& folder, const Tree& tree);
+// Every file below `folder` by its member name (links are listed by the file they name).
+Tree ReadTree(const std::string& folder);
+// "" when the trees are equal, else a short account of the first differences (names only).
+std::string TreeDifference(const Tree& actual, const Tree& expected);
+// The entries directly in `folder`, sorted.
+std::vector<std::string> EntriesIn(const std::string& folder);
+
+// One zlib stream of the bytes, as compress2 gives it at level 9.
+std::string Compress9(const std::string& bytes);
+
+// Little-endian words inside pack bytes.
+std::uint32_t U32At(const std::string& bytes, std::size_t offset);
+void SetU32At(std::string& bytes, std::size_t offset, std::uint32_t value);
+
+// The pack that the format's algorithm gives for these members (in this order), built here step
+// by step from the layout and the checksum rules, to hold the writer's bytes against.
+std::string ReferencePack(const std::vector<std::pair<std::string, std::string>>& members,
+                          std::uint64_t created);
+
+// The checksum the rules give for these table texts (in this order) and this creation time,
+// worked out field by field with plain arithmetic.
+std::uint64_t ReferenceChecksum(const std::vector<std::string>& tables, std::uint64_t created);
+
+// A game-like table of `rows` lines: numbers of several sizes, words, CR LF.
+std::string GameTable(int rows, int fields, unsigned seed);
+
+}  // namespace brisko::test

@@ -1,0 +1,34 @@
+// The command line of zpk: the command, its operands and its options, and the help texts.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zpk {
+
+// Exit status: success, a checksum that does not match, a usage or file error.
+constexpr int kExitOk = 0;
+constexpr int kExitMismatch = 1;
+constexpr int kExitError = 2;
+
+struct Options {
+    std::string command;
+    std::vector<std::string> operands;
+    bool help = false;
+    bool version = false;
+    bool replace = false;  // extract: empty a folder that is not empty
+    bool timings = false;  // pack: show where the time went
+    unsigned threads = 0;  // pack, extract: 0 = one per core
+    bool expect = false;   // verify: compare with a given value
+    std::uint32_t expectLow = 0;
+    std::int32_t expectHigh = 0;
+};
+
+// Parses the arguments; false with `error` set for a command line that makes no sense.
+bool ParseOptions(int argc, char** argv, Options& options, std::string& error);
+
+// The help text of one command, or the general one for an empty or unknown command.
+const char* HelpText(const std::string& command);
+
+}  // namespace zpk
