@@ -19,21 +19,33 @@ struct Random {
     unsigned Below(unsigned n) { return static_cast<unsigned>(Next() % n); }
 };
 
-const char* const kWords[] = {"Rifle", "MG42", "Bren", "Sherman", "Tiger", "Mortar", "HQ",
-                              "Scout", "Para", "Jeep", "Halftrack", "Panzer", "Infantry",
-                              "AT", "Flak", "Recon", "Engineer", "Medic", "Sniper", "Crew"};
-const char* const kTitles[] = {"id", "name", "side", "type", "men", "ammo", "morale", "exp",
-                               "dir", "x", "y", "z", "speed", "armor", "range", "weapon"};
+const char* const kWords[] = {"Rifle", "MG42",  "Bren",     "Sherman",   "Tiger",  "Mortar",   "HQ",
+                              "Scout", "Para",  "Jeep",     "Halftrack", "Panzer", "Infantry", "AT",
+                              "Flak",  "Recon", "Engineer", "Medic",     "Sniper", "Crew"};
+const char* const kTitles[] = {"id",  "name", "side", "type", "men",   "ammo",  "morale", "exp",
+                               "dir", "x",    "y",    "z",    "speed", "armor", "range",  "weapon"};
 
 // Each column keeps one kind of value, as the game's tables do.
 void AppendField(std::string& line, unsigned kind, Random& random) {
     switch (kind % 6) {
-        case 0: line += std::to_string(random.Below(100)); break;
-        case 1: line += std::to_string(random.Below(1000)); break;
-        case 2: line += std::to_string(random.Below(10000)); break;
-        case 3: line += std::to_string(random.Below(60000)); break;
-        case 4: line += std::to_string(static_cast<int>(random.Below(4000)) - 2000); break;
-        default: line += kWords[random.Below(sizeof kWords / sizeof kWords[0])]; break;
+        case 0:
+            line += std::to_string(random.Below(100));
+            break;
+        case 1:
+            line += std::to_string(random.Below(1000));
+            break;
+        case 2:
+            line += std::to_string(random.Below(10000));
+            break;
+        case 3:
+            line += std::to_string(random.Below(60000));
+            break;
+        case 4:
+            line += std::to_string(static_cast<int>(random.Below(4000)) - 2000);
+            break;
+        default:
+            line += kWords[random.Below(sizeof kWords / sizeof kWords[0])];
+            break;
     }
     line += ',';
 }
@@ -61,7 +73,8 @@ int main(int argc, char** argv) {
     }
     line += "\r\n";
     for (long r = 0; r < rows; ++r) {
-        for (int f = 0; f < fields; ++f) AppendField(line, static_cast<unsigned>(f * 7 + 3), random);
+        for (int f = 0; f < fields; ++f)
+            AppendField(line, static_cast<unsigned>(f * 7 + 3), random);
         line += "\r\n";
         if (line.size() > (1u << 20)) {
             std::fwrite(line.data(), 1, line.size(), out);

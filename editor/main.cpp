@@ -8,7 +8,8 @@
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     tavrel::QtPlatform platform;
-    const std::string programFile = QFile::encodeName(QApplication::applicationFilePath()).toStdString();
+    const std::string programFile =
+        QFile::encodeName(QApplication::applicationFilePath()).toStdString();
     tavrel::EditorApp app(platform, programFile, tavrel::EditorApp::ArgumentText(argc, argv));
     return app.Run();
 }

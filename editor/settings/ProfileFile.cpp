@@ -11,11 +11,15 @@
 namespace tavrel {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
 
 std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
     return text;
 }
 
@@ -135,7 +139,8 @@ int ReadProfileInt(const std::string& path, std::string_view section, std::strin
     for (const char c : text) {
         if (c < '0' || c > '9') break;
         number = number * 10 + (c - '0');
-        if (number > static_cast<long long>(INT_MAX) + 1) number = static_cast<long long>(INT_MAX) + 1;
+        if (number > static_cast<long long>(INT_MAX) + 1)
+            number = static_cast<long long>(INT_MAX) + 1;
     }
     if (negative) number = -number;
     if (number > INT_MAX) number = INT_MAX;
@@ -159,7 +164,8 @@ bool WriteProfileString(const std::string& path, std::string_view section, std::
         lines.push_back(std::move(entry));
     }
     std::string bytes;
-    for (const std::string& line : lines) bytes += line + "\r\n";
+    for (const std::string& line : lines)
+        bytes += line + "\r\n";
     AtomicFile file(FileOps::System(), path);
     return file.Create() && file.Write(bytes.data(), bytes.size()) && file.Commit();
 }

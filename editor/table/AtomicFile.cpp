@@ -35,7 +35,9 @@ std::string TempNameFor(const std::string& target, unsigned attempt) {
 AtomicFile::AtomicFile(FileOps& ops, std::string target)
     : ops_(ops), target_(ResolveLink(target)) {}
 
-AtomicFile::~AtomicFile() { Abandon(); }
+AtomicFile::~AtomicFile() {
+    Abandon();
+}
 
 bool AtomicFile::Fail() {
     error_ = errno;
@@ -63,7 +65,8 @@ bool AtomicFile::Create() {
             return Fail();
         }
         // Keep the old file's permissions (and owner, where we may).
-        if (::fchown(fd_, st.st_uid, st.st_gid) != 0) { /* not ours to give: keep our own */ }
+        if (::fchown(fd_, st.st_uid, st.st_gid) != 0) { /* not ours to give: keep our own */
+        }
         ::fchmod(fd_, st.st_mode & 07777);
     }
     return true;

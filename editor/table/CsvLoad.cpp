@@ -20,7 +20,8 @@ constexpr int kMaxIndex = std::numeric_limits<std::int32_t>::max() - kMarginRows
 class Loader {
 public:
     explicit Loader(const TextMeasure& measure) : measure_(measure) {
-        for (const std::uint16_t a : measure.advance) maxAdvance_ = std::max(maxAdvance_, a);
+        for (const std::uint16_t a : measure.advance)
+            maxAdvance_ = std::max(maxAdvance_, a);
     }
 
     // Takes one line: the header when it is the first, else a data row.
@@ -84,7 +85,8 @@ void Loader::Finish(int linesRead) {
         result_.table.InsertColumn(result_.table.ColumnCount(), "", kDefaultColumnWidth);
         ++result_.columnCount;
     }
-    for (int i = 0; i < kMarginRows; ++i) result_.table.InsertRow(result_.table.RowCount());
+    for (int i = 0; i < kMarginRows; ++i)
+        result_.table.InsertRow(result_.table.RowCount());
     NarrowColumns();
 }
 
@@ -119,9 +121,11 @@ FileStatus LoadCsv(const std::string& path, const TextMeasure& measure, LoadedTa
         status = ReadLines(reader, loader, path);
         if (status.ok()) out = std::move(loader.Result());
     } catch (const std::bad_alloc&) {
-        status = FileStatus::Error(FileStatus::TOO_LARGE, WithPath("%1 is too large to open.", path));
+        status =
+            FileStatus::Error(FileStatus::TOO_LARGE, WithPath("%1 is too large to open.", path));
     } catch (const std::length_error&) {
-        status = FileStatus::Error(FileStatus::TOO_LARGE, WithPath("%1 is too large to open.", path));
+        status =
+            FileStatus::Error(FileStatus::TOO_LARGE, WithPath("%1 is too large to open.", path));
     }
     ops.Close(fd);
     return status;

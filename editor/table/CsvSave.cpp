@@ -46,7 +46,8 @@ bool WriteTable(const GridTable& table, int columns, int rows, LineWriter& out) 
     if (!out.EndLine()) return false;
     for (int r = 0; r < rows; ++r) {
         const TableRow& row = table.Row(r);
-        for (int c = 0; c < columns; ++c) out.Field(row.Cell(c));
+        for (int c = 0; c < columns; ++c)
+            out.Field(row.Cell(c));
         if (!out.EndLine()) return false;
     }
     return out.Flush();

@@ -33,9 +33,13 @@ ssize_t FileOps::Write(int fd, const void* data, size_t size) {
     return n;
 }
 
-int FileOps::Close(int fd) { return ::close(fd); }
+int FileOps::Close(int fd) {
+    return ::close(fd);
+}
 
-int FileOps::Rename(const char* from, const char* to) { return std::rename(from, to); }
+int FileOps::Rename(const char* from, const char* to) {
+    return std::rename(from, to);
+}
 
 FileOps& FileOps::System() {
     static FileOps ops;

@@ -9,7 +9,9 @@ const std::string kNoTitle;
 
 }  // namespace
 
-GridTable::~GridTable() { DeleteAllRows(); }
+GridTable::~GridTable() {
+    DeleteAllRows();
+}
 
 GridTable& GridTable::operator=(GridTable&& other) noexcept {
     if (this != &other) {
@@ -22,7 +24,8 @@ GridTable& GridTable::operator=(GridTable&& other) noexcept {
 }
 
 void GridTable::DeleteAllRows() {
-    for (TableRow& row : rows_) row.Release();
+    for (TableRow& row : rows_)
+        row.Release();
     rows_.clear();
 }
 
@@ -91,7 +94,8 @@ std::string_view GridTable::Cell(int row, int column) const {
 int GridTable::SavedColumnCount() const {
     // Rows keep no empty cells at their end, so a row's last used column is its cell count - 1.
     int used = 0;
-    for (const TableRow& row : rows_) used = std::max(used, row.CellCount());
+    for (const TableRow& row : rows_)
+        used = std::max(used, row.CellCount());
     for (int c = ColumnCount() - 1; c >= used; --c) {
         if (!columns_[static_cast<std::size_t>(c)].title.empty()) return c + 1;
     }

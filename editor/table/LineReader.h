@@ -25,9 +25,9 @@ private:
     FileOps& ops_;
     int fd_;
     std::vector<char> buffer_;
-    std::size_t begin_ = 0;     // first byte of the line being read
-    std::size_t scanned_ = 0;   // bytes before this hold no LF of the current line
-    std::size_t end_ = 0;       // end of the bytes read so far
+    std::size_t begin_ = 0;    // first byte of the line being read
+    std::size_t scanned_ = 0;  // bytes before this hold no LF of the current line
+    std::size_t end_ = 0;      // end of the bytes read so far
     bool atEnd_ = false;
     bool failed_ = false;
 };

@@ -13,7 +13,9 @@ constexpr std::size_t kLargestBlock = std::size_t{32} << 20;
 
 }  // namespace
 
-void RowArena::Free::operator()(char* p) const { std::free(p); }
+void RowArena::Free::operator()(char* p) const {
+    std::free(p);
+}
 
 char* RowArena::NewBlock(std::size_t size) {
     const bool huge = size >= kHugePage;

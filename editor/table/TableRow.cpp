@@ -29,17 +29,21 @@ std::uint16_t Load16(const char* p) {
     return v;
 }
 
-bool IsWide(std::uint64_t bytes) { return bytes > 0xFFFF; }
+bool IsWide(std::uint64_t bytes) {
+    return bytes > 0xFFFF;
+}
 
 }  // namespace
 
 TableRow TableRow::Make(std::span<const std::string_view> cells, RowArena* arena) {
     std::size_t count = cells.size();
-    while (count > 0 && cells[count - 1].empty()) --count;
+    while (count > 0 && cells[count - 1].empty())
+        --count;
     if (count == 0) return TableRow();
 
     std::uint64_t bytes = 0;
-    for (std::size_t i = 0; i < count; ++i) bytes += cells[i].size();
+    for (std::size_t i = 0; i < count; ++i)
+        bytes += cells[i].size();
     if (bytes > kMaxRowBytes || count > kMaxCells) throw std::length_error("row too long");
     const bool wide = IsWide(bytes);
     const std::size_t offsetSize = wide ? 4 : 2;
@@ -73,11 +77,17 @@ void TableRow::Release() {
     block_ = nullptr;
 }
 
-std::uint32_t TableRow::Count() const { return block_ ? Load32(block_) & ~kOnHeap : 0; }
+std::uint32_t TableRow::Count() const {
+    return block_ ? Load32(block_) & ~kOnHeap : 0;
+}
 
-int TableRow::CellCount() const { return static_cast<int>(Count()); }
+int TableRow::CellCount() const {
+    return static_cast<int>(Count());
+}
 
-std::uint32_t TableRow::TextSize() const { return block_ ? Load32(block_ + 4) : 0; }
+std::uint32_t TableRow::TextSize() const {
+    return block_ ? Load32(block_ + 4) : 0;
+}
 
 std::uint32_t TableRow::End(int i) const {
     const char* offsets = block_ + kHeader;
@@ -106,8 +116,10 @@ namespace {
 
 std::vector<std::string_view> CellsOf(const TableRow& row, int atLeast) {
     const int count = row.CellCount();
-    std::vector<std::string_view> cells(static_cast<std::size_t>(count > atLeast ? count : atLeast));
-    for (int i = 0; i < count; ++i) cells[static_cast<std::size_t>(i)] = row.Cell(i);
+    std::vector<std::string_view> cells(
+        static_cast<std::size_t>(count > atLeast ? count : atLeast));
+    for (int i = 0; i < count; ++i)
+        cells[static_cast<std::size_t>(i)] = row.Cell(i);
     return cells;
 }
 
@@ -121,7 +133,8 @@ TableRow TableRow::WithCell(int i, std::string_view text) const {
 
 TableRow TableRow::WithCellInserted(int i) const {
     std::vector<std::string_view> cells = CellsOf(*this, 0);
-    if (static_cast<std::size_t>(i) < cells.size()) cells.insert(cells.begin() + i, std::string_view());
+    if (static_cast<std::size_t>(i) < cells.size())
+        cells.insert(cells.begin() + i, std::string_view());
     return Make(cells);
 }
 

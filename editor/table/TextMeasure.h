@@ -20,7 +20,8 @@ struct TextMeasure {
 
     std::uint64_t Width(std::string_view text) const {
         std::uint64_t width = 0;
-        for (const char c : text) width += advance[static_cast<unsigned char>(c)];
+        for (const char c : text)
+            width += advance[static_cast<unsigned char>(c)];
         return width;
     }
 };

@@ -72,19 +72,19 @@ INSTANTIATE_TEST_SUITE_P(
         LoadCase{"OnlyCommas", ",,,\r\n,,,\r\n", {"", "", ""}, {{}}},
         LoadCase{"QuotesArePlain", "A,B\r\n\"x,y\"\r\n", {"A", "B"}, {{"\"x", "y\""}}},
         LoadCase{"SpacesKept", " A , B \r\n 1 ,\r\n", {" A ", " B "}, {{" 1 "}}},
-        LoadCase{"FieldsPastHeaderDropped", "A,B,C\r\n1,2,3,4\r\n", {"A", "B", "C"},
-                 {{"1", "2", "3"}}},
+        LoadCase{
+            "FieldsPastHeaderDropped", "A,B,C\r\n1,2,3,4\r\n", {"A", "B", "C"}, {{"1", "2", "3"}}},
         LoadCase{"ShortRow", "A,B,C\r\n1\r\n", {"A", "B", "C"}, {{"1"}}},
-        LoadCase{"EmptyLines", "A,\r\n1,\r\n\r\n2,\r\n\r\n\r\n", {"A"},
-                 {{"1"}, {}, {"2"}, {}, {}}},
-        LoadCase{"EmptyFile", "", {}, {}},
-        LoadCase{"HeaderOnly", "A,B,\r\n", {"A", "B"}, {}},
+        LoadCase{"EmptyLines", "A,\r\n1,\r\n\r\n2,\r\n\r\n\r\n", {"A"}, {{"1"}, {}, {"2"}, {}, {}}},
+        LoadCase{"EmptyFile", "", {}, {}}, LoadCase{"HeaderOnly", "A,B,\r\n", {"A", "B"}, {}},
         LoadCase{"LfOnly", "A,B\n1,2\n3,4\n", {"A", "B"}, {{"1", "2"}, {"3", "4"}}},
         LoadCase{"LoneCrIsData", "A,B\r\n1\r2,3\r\n", {"A", "B"}, {{"1\r2", "3"}}},
         LoadCase{"OneCrBelongsToLineEnd", "A\r\r\n", {"A\r"}, {}},
         LoadCase{"CrAtEndOfData", "A,\r\n1\r", {"A"}, {{"1\r"}}},
         LoadCase{"NoFinalLineEnd", "A,B\r\n1,2", {"A", "B"}, {{"1", "2"}}},
-        LoadCase{"EightBitBytes", "N\xe9,\xff\r\n\x80\x9d,\x81\r\n", {"N\xe9", "\xff"},
+        LoadCase{"EightBitBytes",
+                 "N\xe9,\xff\r\n\x80\x9d,\x81\r\n",
+                 {"N\xe9", "\xff"},
                  {{"\x80\x9d", "\x81"}}},
         LoadCase{"NulByteKept", std::string("A\0B,C\r\n", 7), {std::string("A\0B", 3), "C"}, {}},
         LoadCase{"EmptyHeaderDropsData", "\r\n1,2,\r\n", {}, {{}}}),
@@ -138,7 +138,8 @@ TEST(CsvLoadTest, LinesAcrossReadChunksAndLongerThanTheBuffer) {
         LineReader reader(FileOps::System(), fd, chunk);
         std::vector<std::string> lines;
         std::string_view line;
-        while (reader.Next(line)) lines.emplace_back(line);
+        while (reader.Next(line))
+            lines.emplace_back(line);
         ::close(fd);
         EXPECT_FALSE(reader.Failed());
         EXPECT_EQ(lines, (std::vector<std::string>{"A,B", longLine + ",x", "a\r", "b", "", "last"}))

@@ -152,7 +152,8 @@ private:
 
 std::size_t FilesIn(const std::filesystem::path& folder) {
     std::size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++count;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
+        ++count;
     return count;
 }
 
@@ -174,7 +175,8 @@ TEST(CsvSaveTest, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
     };
     // Big enough for several buffer flushes.
     std::string original = "Old,\r\n";
-    for (int r = 0; r < 200000; ++r) original += "row " + std::to_string(r) + ",\r\n";
+    for (int r = 0; r < 200000; ++r)
+        original += "row " + std::to_string(r) + ",\r\n";
     for (const Case& c : cases) {
         test::TempDir dir;
         const std::string path = dir.File("t.csv");
@@ -197,8 +199,8 @@ TEST(CsvSaveTest, SavingWhereNoFileCanBeCreatedFails) {
     table.InsertColumn(0, "A", 110);
     // A folder that is really a file stops the save even for root.
     test::WriteFile(dir.File("plain"), "x");
-    for (const std::string& path : {dir.File("plain/t.csv"), dir.File("missing/t.csv"),
-                                    dir.Path().string(), std::string()}) {
+    for (const std::string& path :
+         {dir.File("plain/t.csv"), dir.File("missing/t.csv"), dir.Path().string(), std::string()}) {
         const FileStatus status = SaveCsv(table, path);
         EXPECT_EQ(status.kind, FileStatus::CANNOT_OPEN) << path;
         EXPECT_EQ(status.message, "Could not open file.");
@@ -242,7 +244,8 @@ TEST(CsvSaveTest, BackupCopiesTheFileAsItIsAndReplacesTheOldCopy) {
     const std::string table = dir.File("units.csv");
     const std::string backup = dir.File("tavrel.bak");
     std::string bytes(3 << 20, '\0');  // several copy chunks of every byte value
-    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 31 % 251);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i * 31 % 251);
     test::WriteFile(table, bytes);
     test::WriteFile(backup, "older backup");
     EXPECT_TRUE(BackupTable(table, backup));

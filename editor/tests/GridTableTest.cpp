@@ -12,16 +12,19 @@ namespace {
 
 std::vector<std::string> RowTexts(const GridTable& table, int row) {
     std::vector<std::string> cells;
-    for (int c = 0; c < table.ColumnCount(); ++c) cells.emplace_back(table.Cell(row, c));
+    for (int c = 0; c < table.ColumnCount(); ++c)
+        cells.emplace_back(table.Cell(row, c));
     return cells;
 }
 
 GridTable ThreeByThree() {
     GridTable table;
-    for (int c = 0; c < 3; ++c) table.InsertColumn(c, "T" + std::to_string(c), 110);
+    for (int c = 0; c < 3; ++c)
+        table.InsertColumn(c, "T" + std::to_string(c), 110);
     for (int r = 0; r < 3; ++r) {
         table.InsertRow(r);
-        for (int c = 0; c < 3; ++c) table.SetCell(r, c, std::to_string(r) + std::to_string(c));
+        for (int c = 0; c < 3; ++c)
+            table.SetCell(r, c, std::to_string(r) + std::to_string(c));
     }
     return table;
 }
@@ -33,21 +36,17 @@ TEST(TakeFieldTest, CutsFieldsAsTheGameWritesThem) {
         std::vector<std::string> fields;
     };
     const Case cases[] = {
-        {"a,b,", ',', {"a", "b"}},
-        {"a,b", ',', {"a", "b"}},
-        {"a,,b", ',', {"a", "", "b"}},
-        {"a,,", ',', {"a", ""}},
-        {",,,", ',', {"", "", ""}},
-        {",", ',', {""}},
-        {"\"x,y\"", ',', {"\"x", "y\""}},
-        {" a , b ", ',', {" a ", " b "}},
-        {"a\tb,c\t", '\t', {"a", "b,c"}},
-        {"", ',', {}},
+        {"a,b,", ',', {"a", "b"}},        {"a,b", ',', {"a", "b"}},
+        {"a,,b", ',', {"a", "", "b"}},    {"a,,", ',', {"a", ""}},
+        {",,,", ',', {"", "", ""}},       {",", ',', {""}},
+        {"\"x,y\"", ',', {"\"x", "y\""}}, {" a , b ", ',', {" a ", " b "}},
+        {"a\tb,c\t", '\t', {"a", "b,c"}}, {"", ',', {}},
     };
     for (const Case& c : cases) {
         std::string_view line = c.line;
         std::vector<std::string> fields;
-        while (!line.empty()) fields.emplace_back(TakeField(line, c.separator));
+        while (!line.empty())
+            fields.emplace_back(TakeField(line, c.separator));
         EXPECT_EQ(fields, c.fields) << "line: " << c.line;
     }
 }
@@ -91,7 +90,8 @@ TEST(GridTableTest, ColumnsInsertAndDeleteMoveTheCells) {
     table.DeleteColumn(0);
     EXPECT_EQ(table.ColumnTitle(0), "New");
     EXPECT_EQ(RowTexts(table, 0), (std::vector<std::string>{"", "01", "02"}));
-    while (table.ColumnExists(0)) table.DeleteColumn(0);
+    while (table.ColumnExists(0))
+        table.DeleteColumn(0);
     EXPECT_EQ(table.ColumnCount(), 0);
     EXPECT_EQ(table.Cell(0, 0), "");
 }
@@ -99,7 +99,8 @@ TEST(GridTableTest, ColumnsInsertAndDeleteMoveTheCells) {
 TEST(GridTableTest, CellsKeepEveryByteAndAnyLength) {
     GridTable table = ThreeByThree();
     std::string bytes;
-    for (int b = 0; b < 256; ++b) bytes.push_back(static_cast<char>(b));
+    for (int b = 0; b < 256; ++b)
+        bytes.push_back(static_cast<char>(b));
     const std::string longText(70000, 'L');  // past the 16-bit offsets of short rows
     table.SetCell(0, 1, bytes);
     table.SetCell(1, 0, longText);
@@ -123,8 +124,10 @@ TEST(GridTableTest, SettingACellFromAnotherCellOfItsRow) {
 TEST(GridTableTest, SavedExtentFindsTheLastUsedColumnAndRow) {
     GridTable table;
     EXPECT_EQ(table.SavedColumnCount(), -1);
-    for (int c = 0; c < 6; ++c) table.InsertColumn(c, "", 110);
-    for (int r = 0; r < 6; ++r) table.InsertRow(r);
+    for (int c = 0; c < 6; ++c)
+        table.InsertColumn(c, "", 110);
+    for (int r = 0; r < 6; ++r)
+        table.InsertRow(r);
     EXPECT_EQ(table.SavedColumnCount(), -1);
     EXPECT_EQ(table.SavedRowCount(-1), -1);
 

@@ -68,9 +68,8 @@ TEST_F(ProfileFileTest, ReadsIntegersAsThePlatformDoes) {
         const char* key;
         int expected;
     };
-    const Case cases[] = {{"left", -12},   {"top", 34},         {"right", 0},
-                          {"bottom", 600}, {"missing", 77},     {"big", INT_MAX},
-                          {"neg", INT_MIN}};
+    const Case cases[] = {{"left", -12},   {"top", 34},      {"right", 0},    {"bottom", 600},
+                          {"missing", 77}, {"big", INT_MAX}, {"neg", INT_MIN}};
     for (const Case& c : cases) {
         EXPECT_EQ(ReadProfileInt(path, "Options", c.key, 77), c.expected) << c.key;
     }

@@ -4,8 +4,8 @@
 //   tavrel-window-bench TABLE [--shot PNG]
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QScrollBar>
 #include <QTest>
 #include <algorithm>

@@ -13,7 +13,8 @@ namespace tavrel {
 namespace {
 
 // Label and key of each navigation key, as "label\tkey" lines.
-constexpr const char* kKeys = "Top of CSV\tHOME\nBottom of CSV\tEND\nTop of Page\tPAGE UP\nBottom of Page\tPAGE DOWN";
+constexpr const char* kKeys =
+    "Top of CSV\tHOME\nBottom of CSV\tEND\nTop of Page\tPAGE UP\nBottom of Page\tPAGE DOWN";
 
 }  // namespace
 

@@ -29,8 +29,9 @@ struct MenuItem {
 };
 
 const MenuItem kFileMenu[] = {
-    {"&Open...", ID_FILE_OPEN}, {"&Save", ID_FILE_SAVE}, {"Save &As...", ID_FILE_SAVE_AS},
-    {"", 0},                    {"&Exit", ID_APP_EXIT},  {"", 0},
+    {"&Open...", ID_FILE_OPEN},       {"&Save", ID_FILE_SAVE},
+    {"Save &As...", ID_FILE_SAVE_AS}, {"", 0},
+    {"&Exit", ID_APP_EXIT},           {"", 0},
     {"A&bout...", ID_APP_ABOUT},
 };
 
@@ -71,7 +72,10 @@ EditorWindow::EditorWindow(Platform& platformServices, EditorSetup editorSetup, 
     model->Reset([](GridTable& t) { t.InsertColumn(0, "Position", kPositionColumnWidth); });
 
     const QFontMetrics metrics(font());
-    const int baseX = (metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 + 1) / 2;
+    const int baseX =
+        (metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 +
+         1) /
+        2;
     const int baseY = metrics.height();
     resize(qRound(kWidthUnits * baseX / 4.0),
            qRound(kHeightUnits * baseY / 8.0) + menuBar()->sizeHint().height());
@@ -113,16 +117,24 @@ QAction* EditorWindow::Action(int id) const {
 
 void EditorWindow::OnCommand(int id) {
     switch (id) {
-        case ID_FILE_OPEN: OpenFile(); break;
-        case ID_FILE_SAVE: SaveTable(); break;
-        case ID_FILE_SAVE_AS: SaveFileAs(); break;
+        case ID_FILE_OPEN:
+            OpenFile();
+            break;
+        case ID_FILE_SAVE:
+            SaveTable();
+            break;
+        case ID_FILE_SAVE_AS:
+            SaveFileAs();
+            break;
         case ID_APP_EXIT:
             if (CloseEditor()) {
                 closeApproved = true;
                 close();
             }
             break;
-        case ID_APP_ABOUT: ShowAbout(); break;
+        case ID_APP_ABOUT:
+            ShowAbout();
+            break;
         // The row commands, Find and the unit locations import come with their own windows
         // and history; until then these ids do nothing.
         case ID_INSERT_ROW:
@@ -134,7 +146,8 @@ void EditorWindow::OnCommand(int id) {
         case ID_IMPORT_UNITLOCS:
         case ID_FIND:
         case ID_FIND_AGAIN:
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -189,8 +202,10 @@ void EditorWindow::StoreRectangle() {
     const std::string& ini = setup.iniPath;
     platform.WriteProfileString(ini, kOptions, "left", std::to_string(outer.left()));
     platform.WriteProfileString(ini, kOptions, "top", std::to_string(outer.top()));
-    platform.WriteProfileString(ini, kOptions, "right", std::to_string(outer.left() + outer.width()));
-    platform.WriteProfileString(ini, kOptions, "bottom", std::to_string(outer.top() + outer.height()));
+    platform.WriteProfileString(ini, kOptions, "right",
+                                std::to_string(outer.left() + outer.width()));
+    platform.WriteProfileString(ini, kOptions, "bottom",
+                                std::to_string(outer.top() + outer.height()));
 }
 
 bool EditorWindow::CloseEditor() {
@@ -235,7 +250,8 @@ void EditorWindow::BuildTextMeasure() {
     for (int b = 0; b < 256; ++b) {
         const char byte = static_cast<char>(b);
         const int advance = metrics.horizontalAdvance(FromCp1252(std::string_view(&byte, 1)));
-        measure.advance[static_cast<std::size_t>(b)] = static_cast<std::uint16_t>(std::max(0, advance));
+        measure.advance[static_cast<std::size_t>(b)] =
+            static_cast<std::uint16_t>(std::max(0, advance));
     }
 }
 

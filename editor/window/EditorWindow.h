@@ -76,7 +76,7 @@ public:
 
     // The table.
     void LoadTable(const std::string& path);
-    bool SaveTable();  // false when the table could not be written
+    bool SaveTable();    // false when the table could not be written
     bool CloseEditor();  // false when the user chose to keep the window open
 
     // The cell editor.
@@ -139,7 +139,7 @@ private:
     GridModel* model = nullptr;
     GridView* grid = nullptr;
     CellEditor* editor = nullptr;  // made after the grid, which reports to us from the start
-    QRect restoredRect;  // the outer rectangle read at start, empty when none
+    QRect restoredRect;            // the outer rectangle read at start, empty when none
     bool closeApproved = false;
 };
 

@@ -11,7 +11,9 @@
 
 namespace tavrel {
 
-bool EditorWindow::EditOpen() const { return editor && !editor->isHidden(); }
+bool EditorWindow::EditOpen() const {
+    return editor && !editor->isHidden();
+}
 
 void EditorWindow::BeginEdit(int row, int column) {
     const QRect cell = grid->CellRect(row, column);
@@ -77,16 +79,17 @@ void EditorWindow::SetRowSelected(int row, bool selected) {
         if (!selected) {
             selection->clearSelection();
         } else if (model->rowCount() > 0 && model->columnCount() > 0) {
-            selection->select(QItemSelection(model->index(0, 0),
-                                             model->index(model->rowCount() - 1, 0)),
-                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            selection->select(
+                QItemSelection(model->index(0, 0), model->index(model->rowCount() - 1, 0)),
+                QItemSelectionModel::Select | QItemSelectionModel::Rows);
         }
         return;
     }
     const QModelIndex index = model->index(row, 0);
     if (!index.isValid()) return;
-    selection->select(index, (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
-                                 QItemSelectionModel::Rows);
+    selection->select(index,
+                      (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
+                          QItemSelectionModel::Rows);
 }
 
 // Enter: store the text and open the cell below, with the focus in the editor; the selected row
@@ -146,7 +149,8 @@ void EditorWindow::MoveEditSideways(int column) {
     const QRect cell = grid->CellRect(row, column);
     const QRect client = grid->viewport()->rect();
     if (left && cell.left() < 0) grid->ScrollHorizontally(cell.left());
-    if (!left && cell.right() > client.right()) grid->ScrollHorizontally(cell.right() - client.right());
+    if (!left && cell.right() > client.right())
+        grid->ScrollHorizontally(cell.right() - client.right());
     BeginEdit(row, column);
 }
 
@@ -185,7 +189,9 @@ bool EditorWindow::OnGridKey(QKeyEvent& event) {
                 MoveEditSideways(edit.editColumn + 1);
             }
             return false;
-        case Qt::Key_Insert: OnCommand(ID_INSERT_ROW); return false;
+        case Qt::Key_Insert:
+            OnCommand(ID_INSERT_ROW);
+            return false;
         case Qt::Key_Delete:
             if (EditOpen()) {
                 editor->clear();
@@ -194,17 +200,31 @@ bool EditorWindow::OnGridKey(QKeyEvent& event) {
                 OnCommand(ID_DELETE_ROW);
             }
             return false;
-        case Qt::Key_F3: OnCommand(ID_FIND_AGAIN); return false;
-        default: break;
+        case Qt::Key_F3:
+            OnCommand(ID_FIND_AGAIN);
+            return false;
+        default:
+            break;
     }
     if (ctrl) {
         switch (key) {
-            case Qt::Key_C: OnCommand(ID_COPY_ROW); return false;
-            case Qt::Key_X: OnCommand(ID_CUT_ROW); return false;
-            case Qt::Key_V: OnCommand(ID_PASTE_ROW); return false;
-            case Qt::Key_Z: OnCommand(ID_UNDO_DELETE_ROW); return false;
-            case Qt::Key_F: OnCommand(ID_FIND); return false;
-            default: break;
+            case Qt::Key_C:
+                OnCommand(ID_COPY_ROW);
+                return false;
+            case Qt::Key_X:
+                OnCommand(ID_CUT_ROW);
+                return false;
+            case Qt::Key_V:
+                OnCommand(ID_PASTE_ROW);
+                return false;
+            case Qt::Key_Z:
+                OnCommand(ID_UNDO_DELETE_ROW);
+                return false;
+            case Qt::Key_F:
+                OnCommand(ID_FIND);
+                return false;
+            default:
+                break;
         }
     }
     // Letters, digits (the keypad's too) and the space bar type into an open editor.

@@ -13,7 +13,9 @@ namespace {
 constexpr const char* kCsvFilter = "CSV Files (*.csv)|*.csv||";
 constexpr const char* kSaveQuestion = "The CSV file has changed, do you want to save the file?.";
 
-QString PathText(const std::string& path) { return QFile::decodeName(path.c_str()); }
+QString PathText(const std::string& path) {
+    return QFile::decodeName(path.c_str());
+}
 
 }  // namespace
 
@@ -65,17 +67,20 @@ bool EditorWindow::SaveTable() {
 bool EditorWindow::SaveChangesFirst() {
     if (!state.modified) return true;
     switch (Message(kSaveQuestion, Platform::Buttons::YES_NO_CANCEL)) {
-        case Platform::Answer::CANCEL: return false;
-        case Platform::Answer::YES: return SaveTable();  // a failed save keeps the changes open
-        default: return true;
+        case Platform::Answer::CANCEL:
+            return false;
+        case Platform::Answer::YES:
+            return SaveTable();  // a failed save keeps the changes open
+        default:
+            return true;
     }
 }
 
 void EditorWindow::OpenFile() {
     CommitEdit();
     if (!SaveChangesFirst()) return;
-    const std::optional<std::string> path = platform.AskOpenFile(
-        this, {kCsvFilter, "csv", setup.programFolder + "*.csv"});
+    const std::optional<std::string> path =
+        platform.AskOpenFile(this, {kCsvFilter, "csv", setup.programFolder + "*.csv"});
     if (path) LoadTable(*path);
 }
 

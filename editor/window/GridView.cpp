@@ -25,7 +25,8 @@ public:
         }
         const QString text = index.data().toString();
         const int margin = 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
-        if (text.isEmpty() || option.fontMetrics.horizontalAdvance(text) <= option.rect.width() - margin) {
+        if (text.isEmpty() ||
+            option.fontMetrics.horizontalAdvance(text) <= option.rect.width() - margin) {
             QToolTip::hideText();
             return true;
         }
@@ -165,7 +166,9 @@ void GridView::updateGeometries() {
 }
 
 // Tab is one of the keys the grid swallows: the focus stays where it is.
-bool GridView::focusNextPrevChild(bool) { return false; }
+bool GridView::focusNextPrevChild(bool) {
+    return false;
+}
 
 // The list's own row movement: Home and End go to the first and last row (not column); Page Up
 // and Page Down go to the top and bottom row of the visible page, then a page further; Left and
@@ -182,19 +185,29 @@ QModelIndex GridView::moveCursor(CursorAction action, Qt::KeyboardModifiers modi
     const bool onPage = row >= top && row <= bottom;
     int target = row;
     switch (action) {
-        case MoveHome: target = 0; break;
-        case MoveEnd: target = rows - 1; break;
+        case MoveHome:
+            target = 0;
+            break;
+        case MoveEnd:
+            target = rows - 1;
+            break;
         case MovePageUp:
             target = !onPage || row > top ? top : std::max(0, row - (page - 1));
             break;
         case MovePageDown:
             target = !onPage || row < bottom ? bottom : std::min(rows - 1, row + (page - 1));
             break;
-        case MoveUp: target = std::max(0, row - 1); break;
-        case MoveDown: target = std::min(rows - 1, row + 1); break;
+        case MoveUp:
+            target = std::max(0, row - 1);
+            break;
+        case MoveDown:
+            target = std::min(rows - 1, row + 1);
+            break;
         case MoveLeft:
-        case MoveRight: return current;
-        default: return QTableView::moveCursor(action, modifiers);
+        case MoveRight:
+            return current;
+        default:
+            return QTableView::moveCursor(action, modifiers);
     }
     return model_.index(std::max(0, target), column);
 }

@@ -67,17 +67,25 @@ Platform::Answer QtPlatform::ShowMessage(QWidget* parent, const QString& caption
     QMessageBox box(icon == Icon::STOP ? QMessageBox::Critical : QMessageBox::Warning, caption,
                     text, QMessageBox::NoButton, parent);
     switch (buttons) {
-        case Buttons::OK: box.setStandardButtons(QMessageBox::Ok); break;
-        case Buttons::YES_NO: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+        case Buttons::OK:
+            box.setStandardButtons(QMessageBox::Ok);
+            break;
+        case Buttons::YES_NO:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            break;
         case Buttons::YES_NO_CANCEL:
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
             break;
     }
     switch (box.exec()) {
-        case QMessageBox::Yes: return Answer::YES;
-        case QMessageBox::No: return Answer::NO;
-        case QMessageBox::Cancel: return Answer::CANCEL;
-        default: return buttons == Buttons::YES_NO_CANCEL ? Answer::CANCEL : Answer::OK;
+        case QMessageBox::Yes:
+            return Answer::YES;
+        case QMessageBox::No:
+            return Answer::NO;
+        case QMessageBox::Cancel:
+            return Answer::CANCEL;
+        default:
+            return buttons == Buttons::YES_NO_CANCEL ? Answer::CANCEL : Answer::OK;
     }
 }
 
@@ -89,7 +97,9 @@ std::optional<std::string> QtPlatform::AskSaveFile(QWidget* parent, const FileDi
     return RunFileDialog(parent, dialog, QFileDialog::AcceptSave);
 }
 
-int QtPlatform::RunDialog(QDialog& dialog) { return dialog.exec(); }
+int QtPlatform::RunDialog(QDialog& dialog) {
+    return dialog.exec();
+}
 
 // Qt tells the Caps Lock state only through the text of a typed letter: with Shift up an upper
 // case letter means Caps Lock is on, with Shift down a lower case one. Ctrl spoils the text, so
@@ -107,6 +117,8 @@ void QtPlatform::SetClipboardText(const QString& text) {
     QApplication::clipboard()->setText(text);
 }
 
-QString QtPlatform::ClipboardText() { return QApplication::clipboard()->text(); }
+QString QtPlatform::ClipboardText() {
+    return QApplication::clipboard()->text();
+}
 
 }  // namespace tavrel

@@ -14,7 +14,7 @@
 namespace brisko {
 
 class AtomicFile {
-  public:
+public:
     AtomicFile(FileLayer& files, const std::string& target);
     ~AtomicFile();  // abandons the write unless Commit() succeeded
     AtomicFile(const AtomicFile&) = delete;
@@ -36,7 +36,7 @@ class AtomicFile {
     // errno of the failure.
     int Error() const { return error_; }
 
-  private:
+private:
     bool Fail();
 
     FileLayer& files_;

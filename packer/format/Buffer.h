@@ -9,7 +9,7 @@
 namespace brisko {
 
 class Buffer {
-  public:
+public:
     char* data() { return data_.get(); }
     const char* data() const { return data_.get(); }
     unsigned char* bytes() { return reinterpret_cast<unsigned char*>(data_.get()); }
@@ -33,7 +33,7 @@ class Buffer {
         size_ = capacity_ = 0;
     }
 
-  private:
+private:
     std::unique_ptr<char[]> data_;
     std::size_t size_ = 0;
     std::size_t capacity_ = 0;

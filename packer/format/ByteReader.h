@@ -11,7 +11,7 @@
 namespace brisko {
 
 class ByteReader {
-  public:
+public:
     ByteReader(const unsigned char* data, std::size_t size) : data_(data), size_(size) {}
 
     std::uint32_t U32() {
@@ -35,7 +35,7 @@ class ByteReader {
     bool ok() const { return ok_; }
     std::size_t Position() const { return position_; }
 
-  private:
+private:
     bool Has(std::size_t size) {
         if (ok_ && size <= size_ - position_) return true;
         ok_ = false;

@@ -59,12 +59,12 @@ void TableSum(std::string_view text, ChecksumState& state);
 // will start at, so that members can be summed in any order or on several threads and then
 // applied in member order. Applying gives exactly what TableSum gives.
 class TableContribution {
-  public:
+public:
     // Feeds (more of) the member's text; a piece must end at a line end or at the member's end.
     void Add(std::string_view text);
     void ApplyTo(ChecksumState& state) const;
 
-  private:
+private:
     void AddWrapping(std::int32_t value);
 
     // Fields whose product never wraps add linearly: their sum per position modulo 25.

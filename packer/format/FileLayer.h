@@ -10,7 +10,7 @@
 namespace brisko {
 
 class FileLayer {
-  public:
+public:
     virtual ~FileLayer() = default;
     virtual int Open(const char* path, int flags, int mode);
     virtual int OpenAt(int folder, const char* name, int flags, int mode);

@@ -109,14 +109,14 @@ void Worker::Compress(FileLayer& files, const MemberJob& job, const std::string&
 }
 
 class InOrderCompressor {
-  public:
+public:
     InOrderCompressor(const std::vector<MemberJob>& jobs, const CompressOptions& options);
     ~InOrderCompressor();
 
     PackStatus Run(const std::function<PackStatus(std::size_t, CompressedMember&)>& deliver,
                    CompressTimes* times);
 
-  private:
+private:
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
     std::size_t ClaimLocked();

@@ -128,7 +128,7 @@ PackStatus OpenTarget(FileLayer& files, const std::string& targetPath, int& fd) 
 // Extracts the members on several threads, which take them in directory order; the calling thread
 // adds their tables to the checksum in that order as they come in.
 class Extraction {
-  public:
+public:
     Extraction(const CPackFile& pack, FileLayer& files, int target, const std::string& targetPath)
         : pack_(pack),
           files_(files),
@@ -142,7 +142,7 @@ class Extraction {
     // The first failure in directory order, or OK with the tables added to `state`.
     PackStatus Run(unsigned threads, ChecksumState& state);
 
-  private:
+private:
     void Work();
     void SumInOrder(ChecksumState& state);
 

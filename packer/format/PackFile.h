@@ -16,7 +16,7 @@
 namespace brisko {
 
 class CPackFile {
-  public:
+public:
     explicit CPackFile(FileLayer& files = FileLayer::System());
     ~CPackFile();
     CPackFile(const CPackFile&) = delete;
@@ -68,7 +68,7 @@ class CPackFile {
     std::uint64_t Created() const { return created_; }
     std::uint32_t TrailerOffset() const { return trailerOffset_; }
 
-  private:
+private:
     bool Fail(PackStatus status);
     PackStatus LoadDirectory(std::uint64_t fileSize);
     PackStatus CheckDataRanges() const;

@@ -114,7 +114,7 @@ PackStatus TooLarge(const std::string& packPath) {
 }
 
 class PackWrite {
-  public:
+public:
     PackWrite(const NameList& names, const std::string& packPath, const std::string& baseFolder,
               const PackWriteOptions& options)
         : names_(names),
@@ -126,7 +126,7 @@ class PackWrite {
 
     PackStatus Run();
 
-  private:
+private:
     PackStatus Append(std::size_t index, CompressedMember& member);
     PackStatus Finish();
 

@@ -13,7 +13,7 @@
 namespace brisko::test {
 
 class FaultyFiles : public FileLayer {
-  public:
+public:
     std::function<int(const std::string& path, int flags)> open;  // Open and OpenAt
     std::function<int(const std::string& name)> mkdir;
     std::function<int(const std::string& path)> read;        // by the path the fd was opened at
@@ -34,7 +34,7 @@ class FaultyFiles : public FileLayer {
     int Close(int fd) override;
     int Rename(const char* from, const char* to) override;
 
-  private:
+private:
     int Opened(int fd, const std::string& path);
     int ReadFault(int fd);
     int WriteFault(std::size_t& size);

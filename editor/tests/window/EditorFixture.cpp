@@ -22,8 +22,8 @@ std::string EditorFixture::Table(const std::string& name, const std::string& byt
 }
 
 EditorWindow& EditorFixture::Open(const std::string& commandLine) {
-    window = std::make_unique<EditorWindow>(
-        platform, EditorSetup{Folder(), Ini(), commandLine, "Tavrel"});
+    window = std::make_unique<EditorWindow>(platform,
+                                            EditorSetup{Folder(), Ini(), commandLine, "Tavrel"});
     window->Start();
     window->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -52,7 +52,9 @@ void EditorFixture::ClickCell(int row, int column) {
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
 }
 
-std::string EditorFixture::EditorText() { return ToCp1252(window->Editor().text()); }
+std::string EditorFixture::EditorText() {
+    return ToCp1252(window->Editor().text());
+}
 
 std::string EditorFixture::Cell(int row, int column) const {
     return std::string(window->Table().Cell(row, column));

@@ -1,11 +1,11 @@
 // The grid's keys and clicks and what they do to the cell editor.
 #include <QApplication>
 #include <QClipboard>
-#include <QHelpEvent>
-#include <QToolTip>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QScrollBar>
 #include <QTest>
+#include <QToolTip>
 
 #include "Cp1252.h"
 #include "EditorFixture.h"
@@ -75,7 +75,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         // Edit open at row 1, column 1.
         KeyCase{"HomeCommitsAndGoesToFirstRow", 1, 1, Qt::Key_Home, kNone, -1, -1, 0, "", false},
-        KeyCase{"EndCommitsAndGoesToLastRow", 1, 1, Qt::Key_End, kNone, -1, -1, kRows - 1, "", false},
+        KeyCase{"EndCommitsAndGoesToLastRow", 1, 1, Qt::Key_End, kNone, -1, -1, kRows - 1, "",
+                false},
         KeyCase{"PageUpCommits", 1, 1, Qt::Key_PageUp, kNone, -1, -1, 0, "", false},
         KeyCase{"UpMovesEditAndSelection", 1, 1, Qt::Key_Up, kNone, 0, 1, 0, "1b", false},
         KeyCase{"DownMovesEditAndSelection", 1, 1, Qt::Key_Down, kNone, 2, 1, 2, "3b", false},
@@ -120,7 +121,8 @@ protected:
 TEST_F(EditTest, PageDownGoesToTheBottomOfThePageThenAPageFurther) {
     // A taller table than the page.
     std::string big = "A,\r\n";
-    for (int r = 0; r < 200; ++r) big += std::to_string(r) + ",\r\n";
+    for (int r = 0; r < 200; ++r)
+        big += std::to_string(r) + ",\r\n";
     Open(Table("big.csv", big));
     window->resize(900, 600);
     GridView& grid = window->Grid();
@@ -202,8 +204,8 @@ TEST_F(EditTest, KeysInTheEditorAreTheEditorsOwn) {
     ClickCell(1, 1);
     GridKey(Qt::Key_K);  // the focus is in the editor now
     ASSERT_TRUE(window->Editor().hasFocus());
-    for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Down, Qt::Key_PageDown, Qt::Key_Home,
-                              Qt::Key_F3, Qt::Key_Insert, Qt::Key_Tab}) {
+    for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Down, Qt::Key_PageDown, Qt::Key_Home, Qt::Key_F3,
+                              Qt::Key_Insert, Qt::Key_Tab}) {
         EditorKey(key);
         EXPECT_EQ(window->Edit().editRow, 1) << key;
         EXPECT_EQ(window->Edit().editColumn, 1) << key;

@@ -14,8 +14,10 @@ TEST(GridModelTest, PassesTheModelTesterThroughEveryChange) {
     GridModel model(table);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     model.Reset([](GridTable& t) {
-        for (int c = 0; c < 3; ++c) t.InsertColumn(c, "C" + std::to_string(c), 110);
-        for (int r = 0; r < 4; ++r) t.InsertRow(r);
+        for (int c = 0; c < 3; ++c)
+            t.InsertColumn(c, "C" + std::to_string(c), 110);
+        for (int r = 0; r < 4; ++r)
+            t.InsertRow(r);
     });
     model.SetCell(1, 2, "x");
     model.InsertRow(0);
@@ -31,7 +33,8 @@ TEST(GridModelTest, PassesTheModelTesterThroughEveryChange) {
 
 TEST(Cp1252Test, EveryByteSurvivesTheRoundTrip) {
     std::string bytes;
-    for (int b = 0; b < 256; ++b) bytes.push_back(static_cast<char>(b));
+    for (int b = 0; b < 256; ++b)
+        bytes.push_back(static_cast<char>(b));
     const QString text = FromCp1252(bytes);
     EXPECT_EQ(text.size(), 256);
     EXPECT_EQ(text[0x80], QChar(0x20AC));  // euro sign

@@ -45,7 +45,8 @@ int ScriptedPlatform::RunDialog(QDialog& dialog) {
 
 std::vector<QString> ScriptedPlatform::MessageTexts() const {
     std::vector<QString> texts;
-    for (const Message& m : messages) texts.push_back(m.text);
+    for (const Message& m : messages)
+        texts.push_back(m.text);
     return texts;
 }
 

@@ -79,8 +79,10 @@ TEST_F(StartTest, AStoredRectangleIsRestoredAndAnEmptyOneIgnored) {
                           {100, 80, 700, 80, false},   // no height
                           {0, 0, 0, 0, false}};
     for (const Case& c : cases) {
-        for (const auto& [key, value] : {std::pair{"left", c.left}, {"top", c.top},
-                                         {"right", c.right}, {"bottom", c.bottom}}) {
+        for (const auto& [key, value] : {std::pair{"left", c.left},
+                                         {"top", c.top},
+                                         {"right", c.right},
+                                         {"bottom", c.bottom}}) {
             WriteProfileString(Ini(), "Options", key, std::to_string(value));
         }
         EditorWindow& w = Open();
@@ -264,7 +266,7 @@ TEST_F(CloseTest, EveryMenuItemHasItsTextAndReachesItsHandler) {
         if (item.id != ID_APP_EXIT) window->Action(item.id)->trigger();
     }
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(platform.fileQuestions.size(), 2u);       // Open and Save As, both cancelled
+    EXPECT_EQ(platform.fileQuestions.size(), 2u);  // Open and Save As, both cancelled
     EXPECT_EQ(platform.MessageTexts(), std::vector<QString>{"Saved"});  // File > Save
     window->Action(ID_APP_EXIT)->trigger();
     EXPECT_FALSE(window->isVisible());
