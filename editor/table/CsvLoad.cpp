@@ -120,10 +120,7 @@ FileStatus LoadCsv(const std::string& path, const TextMeasure& measure, LoadedTa
         LineReader reader(ops, fd);
         status = ReadLines(reader, loader, path);
         if (status.ok()) out = std::move(loader.Result());
-    } catch (const std::bad_alloc&) {
-        status =
-            FileStatus::Error(FileStatus::TOO_LARGE, WithPath("%1 is too large to open.", path));
-    } catch (const std::length_error&) {
+    } catch (const std::exception&) {  // out of memory, or past a row or line limit
         status =
             FileStatus::Error(FileStatus::TOO_LARGE, WithPath("%1 is too large to open.", path));
     }

@@ -7,6 +7,7 @@
 #include <QRect>
 #include <string>
 
+#include "FileStatus.h"
 #include "GridTable.h"
 #include "GridView.h"
 #include "Platform.h"
@@ -115,6 +116,7 @@ private:
     void SetOuterRect(const QRect& outer);
     void ShowAbout();
 
+    void ReportFileError(const FileStatus& status);
     void OpenFile();
     void SaveFileAs();
     // Asks whether to save a changed table first; false when the command is to stop there.

@@ -10,6 +10,19 @@
 #include "GridModel.h"
 
 namespace tavrel {
+namespace {
+
+// The grid's Ctrl keys and the menu commands they run; Ctrl with any other key is not examined.
+struct CtrlKey {
+    int key;
+    int command;
+};
+constexpr CtrlKey kCtrlKeys[] = {
+    {Qt::Key_C, ID_COPY_ROW},        {Qt::Key_X, ID_CUT_ROW}, {Qt::Key_V, ID_PASTE_ROW},
+    {Qt::Key_Z, ID_UNDO_DELETE_ROW}, {Qt::Key_F, ID_FIND},
+};
+
+}  // namespace
 
 bool EditorWindow::EditOpen() const {
     return editor && !editor->isHidden();
@@ -207,24 +220,11 @@ bool EditorWindow::OnGridKey(QKeyEvent& event) {
             break;
     }
     if (ctrl) {
-        switch (key) {
-            case Qt::Key_C:
-                OnCommand(ID_COPY_ROW);
+        for (const CtrlKey& shortcut : kCtrlKeys) {
+            if (shortcut.key == key) {
+                OnCommand(shortcut.command);
                 return false;
-            case Qt::Key_X:
-                OnCommand(ID_CUT_ROW);
-                return false;
-            case Qt::Key_V:
-                OnCommand(ID_PASTE_ROW);
-                return false;
-            case Qt::Key_Z:
-                OnCommand(ID_UNDO_DELETE_ROW);
-                return false;
-            case Qt::Key_F:
-                OnCommand(ID_FIND);
-                return false;
-            default:
-                break;
+            }
         }
     }
     // Letters, digits (the keypad's too) and the space bar type into an open editor.

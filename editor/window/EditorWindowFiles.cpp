@@ -19,6 +19,15 @@ QString PathText(const std::string& path) {
 
 }  // namespace
 
+// A file that cannot be opened gets the exclamation icon (its text is the path for a load,
+// "Could not open file." for a save); a failure after opening gets the error text and the stop
+// icon.
+void EditorWindow::ReportFileError(const FileStatus& status) {
+    const Platform::Icon icon =
+        status.kind == FileStatus::CANNOT_OPEN ? Platform::Icon::EXCLAMATION : Platform::Icon::STOP;
+    Message(PathText(status.message), Platform::Buttons::OK, icon);
+}
+
 void EditorWindow::LoadTable(const std::string& path) {
     BackupTable(path, setup.programFolder + "tavrel.bak");
     HideEditor();
@@ -26,14 +35,8 @@ void EditorWindow::LoadTable(const std::string& path) {
 
     LoadedTable loaded;
     const FileStatus status = LoadCsv(path, measure, loaded);
-    if (!status.ok()) {
-        // A file that cannot be opened is named by its path alone; a failure part-way gets the
-        // error text. The table, the title and the settings stay as they were.
-        if (status.kind == FileStatus::CANNOT_OPEN) {
-            Message(PathText(path));
-        } else {
-            Message(PathText(status.message), Platform::Buttons::OK, Platform::Icon::STOP);
-        }
+    if (!status.ok()) {  // the table, the title and the settings stay as they were
+        ReportFileError(status);
         return;
     }
     state.modified = false;
@@ -51,11 +54,7 @@ bool EditorWindow::SaveTable() {
     CommitEdit();
     const FileStatus status = SaveCsv(table, state.filePath);
     if (!status.ok()) {
-        if (status.kind == FileStatus::CANNOT_OPEN) {
-            Message(PathText(status.message));
-        } else {
-            Message(PathText(status.message), Platform::Buttons::OK, Platform::Icon::STOP);
-        }
+        ReportFileError(status);
         return false;
     }
     platform.WriteProfileString(setup.iniPath, "Options", "lastopen", state.filePath);
