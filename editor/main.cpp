@@ -7,7 +7,7 @@
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    tavrel::QtPlatform platform;
+    desktop::QtPlatform platform;
     const std::string programFile =
         QFile::encodeName(QApplication::applicationFilePath()).toStdString();
     tavrel::EditorApp app(platform, programFile, tavrel::EditorApp::ArgumentText(argc, argv));

@@ -24,14 +24,14 @@ namespace zpk {
 namespace {
 
 using brisko::CPackFile;
-using brisko::PackStatus;
+using brisko::Status;
 
 int Error(const std::string& message) {
     std::fprintf(stderr, "zpk: %s\n", message.c_str());
     return kExitError;
 }
 
-int Error(const PackStatus& status) {
+int Error(const Status& status) {
     return Error(status.message);
 }
 
@@ -111,7 +111,7 @@ int Pack(const Options& options) {
     if (!S_ISDIR(st.st_mode)) return Error(folder + " is not a folder.");
     const auto start = std::chrono::steady_clock::now();
     brisko::NameList names;
-    PackStatus status = brisko::ListFolderFiles(folder, folder, names);
+    Status status = brisko::ListFolderFiles(folder, folder, names);
     const double listing =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (!status.ok()) return Error(status);
@@ -120,7 +120,7 @@ int Pack(const Options& options) {
     write.threads = options.threads;
     write.timings = &timings;
     status = brisko::WritePackFile(names, packPath, folder, write);
-    if (status.kind == PackStatus::NOTHING_TO_PACK) {
+    if (status.kind == Status::NOTHING_TO_PACK) {
         return Error(folder + " holds no files to pack; no pack was written.");
     }
     if (!status.ok()) return Error(status);
@@ -183,7 +183,7 @@ int Extract(const Options& options) {
     pack.SetThreads(options.threads);
     int exitCode = kExitOk;
     if (!Open(pack, options.operands[0], exitCode)) return exitCode;
-    const PackStatus names = pack.CheckMemberNames();
+    const Status names = pack.CheckMemberNames();
     if (!names.ok()) return Error(names);
     bool created = false;
     std::string target;
@@ -195,7 +195,7 @@ int Extract(const Options& options) {
         return kExitMismatch;
     }
     // Nothing half-extracted stays: the folder held nothing of the user's by now.
-    if (pack.Error().kind != PackStatus::REFUSED) {
+    if (pack.Error().kind != Status::REFUSED) {
         brisko::DeleteFolderContents(target);
         if (created) ::rmdir(target.c_str());
     }
@@ -210,8 +210,8 @@ int Verify(const Options& options) {
                                        ? brisko::JoinHalves(options.expectLow, options.expectHigh)
                                        : pack.StoredChecksum();
     const brisko::ChecksumResult result = pack.VerifyChecksum(expected);
-    const PackStatus& error = pack.Error();
-    if (!error.ok() && error.kind != PackStatus::DAMAGED_MEMBER) return Error(error);
+    const Status& error = pack.Error();
+    if (!error.ok() && error.kind != Status::DAMAGED_MEMBER) return Error(error);
     std::printf("%s\n", brisko::ChecksumResultText(result));
     if (!error.ok()) Error(error);
     return result == brisko::CHECK_MATCHED_BOTH ? kExitOk : kExitMismatch;

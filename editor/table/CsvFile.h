@@ -4,12 +4,15 @@
 
 #include <string>
 
-#include "FileOps.h"
-#include "FileStatus.h"
+#include "FileLayer.h"
 #include "GridTable.h"
+#include "Status.h"
 #include "TextMeasure.h"
 
 namespace tavrel {
+
+using base::FileLayer;
+using base::Status;
 
 // What a load gives: the table with its blank margin, and the counts the editor keeps.
 struct LoadedTable {
@@ -27,17 +30,18 @@ constexpr int kMarginRows = 10;
 // Reads the table at `path` (used as given). On success `out` is replaced; on any failure it is
 // left as it was and the status carries the user's text: the path itself when the file cannot be
 // opened, the read error text when a read fails part-way.
-FileStatus LoadCsv(const std::string& path, const TextMeasure& measure, LoadedTable& out,
-                   FileOps& ops = FileOps::System());
+Status LoadCsv(const std::string& path, const TextMeasure& measure, LoadedTable& out,
+               FileLayer& files = FileLayer::System());
 
 // Writes the used extent of the table to `path` through a temporary file that replaces the old
-// file only when complete. On failure the old file is unchanged.
-FileStatus SaveCsv(const GridTable& table, const std::string& path,
-                   FileOps& ops = FileOps::System());
+// file only when complete and synced (`durable`). On failure the old file is unchanged; a file
+// that cannot be opened for writing (a read-only table included) gives "Could not open file.".
+Status SaveCsv(const GridTable& table, const std::string& path,
+               FileLayer& files = FileLayer::System(), bool durable = true);
 
 // Copies the table file at `source` over `backupPath`, the editor's one backup of the file as it
 // was when last opened. A missing source gives no copy; the outcome only matters to tests.
 bool BackupTable(const std::string& source, const std::string& backupPath,
-                 FileOps& ops = FileOps::System());
+                 FileLayer& files = FileLayer::System());
 
 }  // namespace tavrel

@@ -1,6 +1,4 @@
 // Loading a table file into a fresh grid table.
-#include <fcntl.h>
-
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -90,7 +88,7 @@ void Loader::Finish(int linesRead) {
     NarrowColumns();
 }
 
-FileStatus ReadLines(LineReader& reader, Loader& loader, const std::string& path) {
+Status ReadLines(LineReader& reader, Loader& loader, const std::string& path) {
     std::string_view line;
     int lines = 0;
     while (reader.Next(line)) {
@@ -98,33 +96,30 @@ FileStatus ReadLines(LineReader& reader, Loader& loader, const std::string& path
         ++lines;
     }
     if (reader.Failed()) {
-        return FileStatus::Error(FileStatus::READ_FAILED, ReadErrorText(path));
+        return Status::Error(Status::READ_FAILED,
+                             base::Format("An unknown error occurred while accessing %1.", path));
     }
     loader.Finish(lines);
-    return FileStatus::Ok();
+    return Status::Ok();
 }
 
 }  // namespace
 
-FileStatus LoadCsv(const std::string& path, const TextMeasure& measure, LoadedTable& out,
-                   FileOps& ops) {
-    const int fd = path.empty() ? -1 : ops.Open(path.c_str(), O_RDONLY | O_NONBLOCK, 0);
-    if (fd < 0) return FileStatus::Error(FileStatus::CANNOT_OPEN, path);
-    if (!IsPlainFile(fd)) {
-        ops.Close(fd);
-        return FileStatus::Error(FileStatus::CANNOT_OPEN, path);
-    }
-    FileStatus status;
+Status LoadCsv(const std::string& path, const TextMeasure& measure, LoadedTable& out,
+               FileLayer& files) {
+    // Only a plain file: a pipe or a device could hang the open or feed the load forever.
+    int fd = path.empty() ? -1 : files.Open(path, base::kRead | base::kPlainFile);
+    if (fd < 0) return Status::Error(Status::CANNOT_OPEN, path);
+    Status status;
     try {
         Loader loader(measure);
-        LineReader reader(ops, fd);
+        LineReader reader(files, fd);
         status = ReadLines(reader, loader, path);
         if (status.ok()) out = std::move(loader.Result());
     } catch (const std::exception&) {  // out of memory, or past a row or line limit
-        status =
-            FileStatus::Error(FileStatus::TOO_LARGE, WithPath("%1 is too large to open.", path));
+        status = Status::Error(Status::TOO_LARGE, base::Format("%1 is too large to open.", path));
     }
-    ops.Close(fd);
+    base::CloseQuietly(files, fd);
     return status;
 }
 

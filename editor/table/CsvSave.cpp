@@ -1,10 +1,5 @@
 // Writing the grid table back to its file, and the backup copy made before each load.
-#include <fcntl.h>
-
-#include <algorithm>
-#include <cerrno>
 #include <string>
-#include <vector>
 
 #include "AtomicFile.h"
 #include "CsvFile.h"
@@ -16,7 +11,7 @@ constexpr std::size_t kFlushSize = std::size_t{1} << 20;
 
 class LineWriter {
 public:
-    explicit LineWriter(AtomicFile& file) : file_(file) { buffer_.reserve(kFlushSize + 4096); }
+    explicit LineWriter(base::AtomicFile& file) : file_(file) { buffer_.reserve(kFlushSize + 4096); }
 
     void Field(std::string_view text) {
         buffer_.append(text);
@@ -34,7 +29,7 @@ public:
     }
 
 private:
-    AtomicFile& file_;
+    base::AtomicFile& file_;
     std::string buffer_;
 };
 
@@ -55,38 +50,21 @@ bool WriteTable(const GridTable& table, int columns, int rows, LineWriter& out) 
 
 }  // namespace
 
-FileStatus SaveCsv(const GridTable& table, const std::string& path, FileOps& ops) {
+Status SaveCsv(const GridTable& table, const std::string& path, FileLayer& files, bool durable) {
     const int columns = table.SavedColumnCount();
     const int rows = table.SavedRowCount(columns);
-    AtomicFile file(ops, path);
-    if (!file.Create()) return FileStatus::Error(FileStatus::CANNOT_OPEN, "Could not open file.");
+    base::AtomicFile file(files, path, durable);
+    if (!file.Create()) return Status::Error(Status::CANNOT_OPEN, base::kCouldNotOpenText);
     LineWriter out(file);
     if (!WriteTable(table, columns, rows, out) || !file.Commit()) {
-        return FileStatus::Error(FileStatus::WRITE_FAILED, WriteErrorText(path, file.Error()));
+        return base::FileError(Status::WRITE_FAILED, path, file.Error());
     }
-    return FileStatus::Ok();
+    return Status::Ok();
 }
 
-bool BackupTable(const std::string& source, const std::string& backupPath, FileOps& ops) {
-    const int in = ops.Open(source.c_str(), O_RDONLY | O_NONBLOCK, 0);
-    if (in < 0) return false;
-    if (!IsPlainFile(in)) {
-        ops.Close(in);
-        return false;
-    }
-    AtomicFile out(ops, backupPath);
-    bool ok = out.Create();
-    std::vector<char> buffer(std::size_t{1} << 20);
-    while (ok) {
-        const ssize_t n = ops.Read(in, buffer.data(), buffer.size());
-        if (n <= 0) {
-            ok = n == 0 && out.Commit();
-            break;
-        }
-        ok = out.Write(buffer.data(), static_cast<std::size_t>(n));
-    }
-    ops.Close(in);
-    return ok;
+bool BackupTable(const std::string& source, const std::string& backupPath, FileLayer& files) {
+    // Not synced: the backup is a convenience, and a load must not wait for the disk.
+    return base::CopyFile(files, source, backupPath, /*durable=*/false).ok();
 }
 
 }  // namespace tavrel

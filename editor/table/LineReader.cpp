@@ -4,8 +4,8 @@
 
 namespace tavrel {
 
-LineReader::LineReader(FileOps& ops, int fd, std::size_t chunkSize)
-    : ops_(ops), fd_(fd), buffer_(chunkSize > 0 ? chunkSize : 1) {}
+LineReader::LineReader(base::FileLayer& files, int fd, std::size_t chunkSize)
+    : files_(files), fd_(fd), buffer_(chunkSize > 0 ? chunkSize : 1) {}
 
 bool LineReader::Next(std::string_view& line) {
     for (;;) {
@@ -39,7 +39,7 @@ bool LineReader::Fill() {
         begin_ = 0;
     }
     if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
-    const ssize_t n = ops_.Read(fd_, buffer_.data() + end_, buffer_.size() - end_);
+    const std::int64_t n = files_.Read(fd_, buffer_.data() + end_, buffer_.size() - end_);
     if (n < 0) {
         failed_ = true;
         return false;

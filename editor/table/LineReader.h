@@ -6,13 +6,13 @@
 #include <string_view>
 #include <vector>
 
-#include "FileOps.h"
+#include "FileLayer.h"
 
 namespace tavrel {
 
 class LineReader {
 public:
-    LineReader(FileOps& ops, int fd, std::size_t chunkSize = std::size_t{1} << 20);
+    LineReader(base::FileLayer& files, int fd, std::size_t chunkSize = std::size_t{1} << 20);
 
     // The next line without its line end; the view stays valid until the next call. False at
     // the end of the data, and on a read error (then Failed() is true).
@@ -22,7 +22,7 @@ public:
 private:
     bool Fill();
 
-    FileOps& ops_;
+    base::FileLayer& files_;
     int fd_;
     std::vector<char> buffer_;
     std::size_t begin_ = 0;    // first byte of the line being read

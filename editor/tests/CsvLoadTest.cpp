@@ -16,6 +16,8 @@
 namespace tavrel {
 namespace {
 
+namespace test = base::test;
+
 using Rows = std::vector<std::vector<std::string>>;
 
 struct LoadCase {
@@ -31,7 +33,7 @@ LoadedTable Load(const test::TempDir& dir, const std::string& bytes) {
     const std::string path = dir.File("table.csv");
     test::WriteFile(path, bytes);
     LoadedTable loaded;
-    const FileStatus status = LoadCsv(path, kTenPixels, loaded);
+    const Status status = LoadCsv(path, kTenPixels, loaded);
     EXPECT_TRUE(status.ok()) << status.message;
     return loaded;
 }
@@ -135,7 +137,7 @@ TEST(CsvLoadTest, LinesAcrossReadChunksAndLongerThanTheBuffer) {
     for (std::size_t chunk : {1, 2, 3, 7, 64}) {
         const int fd = ::open(path.c_str(), O_RDONLY);
         ASSERT_GE(fd, 0);
-        LineReader reader(FileOps::System(), fd, chunk);
+        LineReader reader(base::FileLayer::System(), fd, chunk);
         std::vector<std::string> lines;
         std::string_view line;
         while (reader.Next(line))
@@ -148,15 +150,15 @@ TEST(CsvLoadTest, LinesAcrossReadChunksAndLongerThanTheBuffer) {
 }
 
 // Fails every read after the first `goodReads`.
-class FailingReads : public FileOps {
+class FailingReads : public base::FileLayer {
 public:
     explicit FailingReads(int goodReads) : goodReads_(goodReads) {}
-    ssize_t Read(int fd, void* buffer, size_t size) override {
+    std::int64_t Read(int fd, void* buffer, std::size_t size) override {
         if (goodReads_-- <= 0) {
             errno = EIO;
             return -1;
         }
-        return FileOps::Read(fd, buffer, size < 8 ? size : 8);
+        return FileLayer::Read(fd, buffer, size < 8 ? size : 8);
     }
 
 private:
@@ -169,8 +171,8 @@ TEST(CsvLoadTest, AReadErrorLeavesTheTableAsItWas) {
     const std::string path = dir.File("new.csv");
     test::WriteFile(path, "New,Columns,\r\n1,2,\r\n3,4,\r\n5,6,\r\n");
     FailingReads ops(2);
-    const FileStatus status = LoadCsv(path, kTenPixels, loaded, ops);
-    EXPECT_EQ(status.kind, FileStatus::READ_FAILED);
+    const Status status = LoadCsv(path, kTenPixels, loaded, ops);
+    EXPECT_EQ(status.kind, Status::READ_FAILED);
     EXPECT_EQ(status.message, "An unknown error occurred while accessing " + path + ".");
     EXPECT_EQ(loaded.table.ColumnTitle(0), "Old");
     EXPECT_EQ(loaded.table.Cell(0, 0), "keep");
@@ -182,8 +184,8 @@ TEST(CsvLoadTest, AFileThatCannotBeOpenedIsReportedByItsPath) {
     test::TempDir dir;
     LoadedTable loaded = Load(dir, "Old,\r\n");
     for (const std::string& path : {dir.File("missing.csv"), dir.Path().string(), std::string()}) {
-        const FileStatus status = LoadCsv(path, kTenPixels, loaded);
-        EXPECT_EQ(status.kind, FileStatus::CANNOT_OPEN) << path;
+        const Status status = LoadCsv(path, kTenPixels, loaded);
+        EXPECT_EQ(status.kind, Status::CANNOT_OPEN) << path;
         EXPECT_EQ(status.message, path);
     }
     EXPECT_EQ(loaded.table.ColumnTitle(0), "Old");
@@ -194,7 +196,7 @@ TEST(CsvLoadTest, APipeIsRefusedWithoutHanging) {
     const std::string path = dir.File("fifo.csv");
     ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
     LoadedTable loaded;
-    EXPECT_EQ(LoadCsv(path, kTenPixels, loaded).kind, FileStatus::CANNOT_OPEN);
+    EXPECT_EQ(LoadCsv(path, kTenPixels, loaded).kind, Status::CANNOT_OPEN);
     EXPECT_FALSE(BackupTable(path, dir.File("tavrel.bak")));
 }
 

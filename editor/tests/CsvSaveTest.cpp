@@ -9,13 +9,17 @@
 #include <cerrno>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "CsvFile.h"
+#include "FaultyFiles.h"
 #include "TestFiles.h"
 
 namespace tavrel {
 namespace {
+
+namespace test = base::test;
 
 const TextMeasure kMeasure = TextMeasure::Uniform(7);
 
@@ -33,7 +37,7 @@ std::string LoadEditSave(const SaveCase& c) {
     LoadedTable loaded;
     EXPECT_TRUE(LoadCsv(path, kMeasure, loaded).ok());
     if (c.edit) c.edit(loaded.table);
-    const FileStatus status = SaveCsv(loaded.table, path);
+    const Status status = SaveCsv(loaded.table, path);
     EXPECT_TRUE(status.ok()) << status.message;
     return test::ReadFile(path);
 }
@@ -113,43 +117,6 @@ TEST(CsvSaveTest, LoadSaveLoadKeepsCellsAndASecondSaveKeepsBytes) {
     EXPECT_EQ(test::ReadFile(path), written);
 }
 
-// The file layer with one call made to fail.
-class FaultyOps : public FileOps {
-public:
-    enum Fault { NONE, OPEN, SECOND_WRITE, SHORT_WRITES_THEN_FULL, CLOSE, RENAME };
-    explicit FaultyOps(Fault fault) : fault_(fault) {}
-
-    int Open(const char* path, int flags, int mode) override {
-        if (fault_ == OPEN && (flags & O_CREAT)) return Fail(EACCES);
-        return FileOps::Open(path, flags, mode);
-    }
-    ssize_t Write(int fd, const void* data, size_t size) override {
-        ++writes_;
-        if (fault_ == SECOND_WRITE && writes_ == 2) return Fail(ENOSPC);
-        if (fault_ == SHORT_WRITES_THEN_FULL) {
-            if (writes_ > 3) return 0;
-            size = size > 5 ? 5 : size;
-        }
-        return FileOps::Write(fd, data, size);
-    }
-    int Close(int fd) override {
-        const int result = FileOps::Close(fd);
-        return fault_ == CLOSE ? Fail(EIO) : result;
-    }
-    int Rename(const char* from, const char* to) override {
-        if (fault_ == RENAME) return Fail(EXDEV);
-        return FileOps::Rename(from, to);
-    }
-
-private:
-    static int Fail(int error) {
-        errno = error;
-        return -1;
-    }
-    Fault fault_;
-    int writes_ = 0;
-};
-
 std::size_t FilesIn(const std::filesystem::path& folder) {
     std::size_t count = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
@@ -158,20 +125,39 @@ std::size_t FilesIn(const std::filesystem::path& folder) {
 }
 
 TEST(CsvSaveTest, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
+    using base::test::FileCall;
+    using Faults = base::test::FaultyFiles;
     struct Case {
-        FaultyOps::Fault fault;
-        FileStatus::Kind kind;
+        const char* name;
+        std::function<void(Faults&)> arrange;
+        Status::Kind kind;
         const char* message;  // %1 is the table's path
     };
     const Case cases[] = {
-        {FaultyOps::OPEN, FileStatus::CANNOT_OPEN, "Could not open file."},
-        {FaultyOps::SECOND_WRITE, FileStatus::WRITE_FAILED, "Disk full while accessing %1."},
-        {FaultyOps::SHORT_WRITES_THEN_FULL, FileStatus::WRITE_FAILED,
-         "Disk full while accessing %1."},
-        {FaultyOps::CLOSE, FileStatus::WRITE_FAILED,
-         "An unknown error occurred while accessing %1."},
-        {FaultyOps::RENAME, FileStatus::WRITE_FAILED,
-         "An unknown error occurred while accessing %1."},
+        {"CannotOpen",
+         [](Faults& f) {
+             f.fail = [](const base::test::CallInfo& call) {
+                 const unsigned writing = base::kCreate | base::kWrite;
+                 return call.call == FileCall::OPEN && (call.flags & writing) ? EACCES : 0;
+             };
+         },
+         Status::CANNOT_OPEN, "Could not open file."},
+        {"SecondWriteDiskFull", [](Faults& f) { f.FailNth(FileCall::WRITE, 2, ENOSPC); },
+         Status::WRITE_FAILED, "Disk full while accessing %1."},
+        {"ShortWritesThenFull",
+         [](Faults& f) {
+             auto calls = std::make_shared<int>(0);
+             f.writeSize = [calls](std::size_t size) -> std::size_t {
+                 return ++*calls > 3 ? 0 : std::min<std::size_t>(size, 5);
+             };
+         },
+         Status::WRITE_FAILED, "Disk full while accessing %1."},
+        {"SyncFails", [](Faults& f) { f.FailNth(FileCall::SYNC, 1, EIO); },
+         Status::WRITE_FAILED, "A hardware I/O error was reported while accessing %1."},
+        {"CloseFails", [](Faults& f) { f.FailFrom(FileCall::CLOSE, 1, EIO); },
+         Status::WRITE_FAILED, "A hardware I/O error was reported while accessing %1."},
+        {"RenameFails", [](Faults& f) { f.FailNth(FileCall::RENAME, 1, EXDEV); },
+         Status::WRITE_FAILED, "An unknown error occurred while accessing %1."},
     };
     // Big enough for several buffer flushes.
     std::string original = "Old,\r\n";
@@ -184,12 +170,13 @@ TEST(CsvSaveTest, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
         LoadedTable loaded;
         ASSERT_TRUE(LoadCsv(path, kMeasure, loaded).ok());
         loaded.table.SetCell(0, 0, "changed");
-        FaultyOps ops(c.fault);
-        const FileStatus status = SaveCsv(loaded.table, path, ops);
-        EXPECT_EQ(status.kind, c.kind) << c.message;
-        EXPECT_EQ(status.message, WithPath(c.message, path));
-        EXPECT_EQ(test::ReadFile(path), original) << c.message;
-        EXPECT_EQ(FilesIn(dir.Path()), 1u) << c.message;
+        Faults files;
+        c.arrange(files);
+        const Status status = SaveCsv(loaded.table, path, files);
+        EXPECT_EQ(status.kind, c.kind) << c.name;
+        EXPECT_EQ(status.message, base::Format(c.message, path)) << c.name;
+        EXPECT_EQ(test::ReadFile(path), original) << c.name;
+        EXPECT_EQ(FilesIn(dir.Path()), 1u) << c.name;
     }
 }
 
@@ -201,24 +188,80 @@ TEST(CsvSaveTest, SavingWhereNoFileCanBeCreatedFails) {
     test::WriteFile(dir.File("plain"), "x");
     for (const std::string& path :
          {dir.File("plain/t.csv"), dir.File("missing/t.csv"), dir.Path().string(), std::string()}) {
-        const FileStatus status = SaveCsv(table, path);
-        EXPECT_EQ(status.kind, FileStatus::CANNOT_OPEN) << path;
+        const Status status = SaveCsv(table, path);
+        EXPECT_EQ(status.kind, Status::CANNOT_OPEN) << path;
         EXPECT_EQ(status.message, "Could not open file.");
     }
 }
 
-TEST(CsvSaveTest, SavingIntoAReadOnlyFolderLeavesTheOldFile) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+TEST(CsvSaveTest, ATableWithTheLongestNameTheHostAllowsIsSaved) {
     test::TempDir dir;
-    const std::string path = dir.File("t.csv");
-    test::WriteFile(path, "Old,\r\n");
-    LoadedTable loaded;
-    ASSERT_TRUE(LoadCsv(path, kMeasure, loaded).ok());
-    loaded.table.SetCell(0, 0, "new");
-    ASSERT_EQ(::chmod(dir.Path().c_str(), 0500), 0);
-    EXPECT_EQ(SaveCsv(loaded.table, path).kind, FileStatus::CANNOT_OPEN);
-    ::chmod(dir.Path().c_str(), 0700);
-    EXPECT_EQ(test::ReadFile(path), "Old,\r\n");
+    for (const std::size_t length : {230u, 250u, 255u}) {
+        const std::string path = dir.File(std::string(length - 4, 'n') + ".csv");
+        test::WriteFile(path, "A,\r\n");
+        LoadedTable loaded;
+        ASSERT_TRUE(LoadCsv(path, kMeasure, loaded).ok());
+        loaded.table.SetCell(0, 0, "1");
+        const Status status = SaveCsv(loaded.table, path);
+        EXPECT_TRUE(status.ok()) << length << ": " << status.message;
+        EXPECT_EQ(test::ReadFile(path), "A,\r\n1,\r\n") << length;
+    }
+    EXPECT_EQ(FilesIn(dir.Path()), 3u);
+}
+
+// What a user without root's rights may save: a table the user may not write is refused and left
+// as it was, whoever may write its folder; a table the user may write in a folder that takes no
+// new file is written in place. Checked as the user "nobody" when the tests run as root.
+TEST(CsvSaveTest, PermissionsDecideWhetherATableIsReplacedWrittenInPlaceOrRefused) {
+    struct Case {
+        const char* name;
+        unsigned folderMode;
+        unsigned fileMode;
+        bool ownedByOther;  // the table belongs to another user (root)
+        bool saved;
+    };
+    const Case cases[] = {
+        {"ReadOnlyTable", 0777, 0444, false, false},
+        {"ReadOnlyTableInReadOnlyFolder", 0555, 0444, false, false},
+        {"OtherUsersTable", 0777, 0644, true, false},
+        {"OtherUsersWritableTable", 0777, 0666, true, true},
+        {"WritableTableInReadOnlyFolder", 0555, 0644, false, true},
+        {"WritableTable", 0777, 0644, false, true},
+    };
+    constexpr unsigned kNobody = 65534;
+    for (const Case& c : cases) {
+        if (c.ownedByOther && !test::RunningAsRoot()) continue;  // no other user to give it to
+        test::TempDir dir;
+        const std::string folder = dir.File("tables");
+        const std::string path = folder + "/t.csv";
+        std::filesystem::create_directory(folder);
+        test::WriteFile(path, "Old,\r\n");
+        ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
+        if (test::RunningAsRoot()) {
+            ASSERT_EQ(::chown(folder.c_str(), kNobody, kNobody), 0);
+            if (!c.ownedByOther) {
+                ASSERT_EQ(::chown(path.c_str(), kNobody, kNobody), 0);
+            }
+        }
+        ASSERT_EQ(::chmod(path.c_str(), c.fileMode), 0);
+        ASSERT_EQ(::chmod(folder.c_str(), c.folderMode), 0);
+        const std::string outcome = test::AsUnprivilegedUser([&]() -> std::string {
+            LoadedTable loaded;
+            if (!LoadCsv(path, kMeasure, loaded).ok()) return "the table did not load";
+            loaded.table.SetCell(0, 0, "New");
+            const Status status = SaveCsv(loaded.table, path);
+            const std::string bytes = test::ReadFile(path);
+            if (c.saved && !status.ok()) return "not saved: " + status.message;
+            if (c.saved && bytes != "Old,\r\nNew,\r\n") return "saved as " + bytes;
+            if (!c.saved && status.ok()) return "saved although it must be refused";
+            if (!c.saved && status.message != "Could not open file.") return status.message;
+            if (!c.saved && bytes != "Old,\r\n") return "the old bytes changed";
+            return "";
+        });
+        EXPECT_EQ(outcome, "") << c.name;
+        ::chmod(folder.c_str(), 0777);
+        EXPECT_EQ(FilesIn(folder), 1u) << c.name << ": a temporary file was left";
+    }
 }
 
 TEST(CsvSaveTest, SaveKeepsPermissionsAndWritesThroughALink) {

@@ -21,6 +21,7 @@ struct Options {
     std::string file;
     std::string saveTo;
     int repeat = 1;
+    bool sync = true;  // save durably: sync the file and its folder
 };
 
 double Seconds(Clock::time_point from) {
@@ -34,7 +35,7 @@ double PeakMegabytes() {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: tavrel-table FILE [--save OUT] [--repeat N]\n");
+    std::fprintf(stderr, "usage: tavrel-table FILE [--save OUT] [--repeat N] [--no-sync]\n");
     return 2;
 }
 
@@ -46,6 +47,8 @@ bool ParseArgs(int argc, char** argv, Options& options) {
         } else if (arg == "--repeat" && i + 1 < argc) {
             options.repeat = std::atoi(argv[++i]);
             if (options.repeat < 1) return false;
+        } else if (arg == "--no-sync") {
+            options.sync = false;
         } else if (!arg.empty() && arg[0] != '-' && options.file.empty()) {
             options.file = arg;
         } else {
@@ -85,7 +88,7 @@ int main(int argc, char** argv) {
     for (int run = 0; run < options.repeat; ++run) {
         loaded = tavrel::LoadedTable();  // each run loads into an empty table, as the editor does
         Clock::time_point start = Clock::now();
-        const tavrel::FileStatus status = tavrel::LoadCsv(options.file, measure, loaded);
+        const base::Status status = tavrel::LoadCsv(options.file, measure, loaded);
         loads.push_back(Seconds(start));
         if (!status.ok()) {
             std::fprintf(stderr, "tavrel-table: cannot read %s: %s\n", options.file.c_str(),
@@ -94,7 +97,8 @@ int main(int argc, char** argv) {
         }
         if (options.saveTo.empty()) continue;
         start = Clock::now();
-        const tavrel::FileStatus saved = tavrel::SaveCsv(loaded.table, options.saveTo);
+        const base::Status saved = tavrel::SaveCsv(loaded.table, options.saveTo,
+                                                   base::FileLayer::System(), options.sync);
         saves.push_back(Seconds(start));
         if (!saved.ok()) {
             std::fprintf(stderr, "tavrel-table: cannot write %s: %s\n", options.saveTo.c_str(),

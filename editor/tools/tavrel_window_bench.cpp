@@ -20,7 +20,7 @@
 namespace {
 
 // Every question answered without a person: the bench never changes a file.
-class QuietPlatform : public tavrel::QtPlatform {
+class QuietPlatform : public desktop::QtPlatform {
 public:
     Answer ShowMessage(QWidget*, const QString&, const QString& text, Buttons, Icon) override {
         std::fprintf(stderr, "message: %s\n", qPrintable(text));

@@ -3,8 +3,9 @@
 #include <QKeyEvent>
 #include <QValidator>
 
-#include "Cp1252.h"
+#include "QtCp1252.h"
 #include "GridView.h"
+#include "SelectionColours.h"
 
 namespace tavrel {
 namespace {
@@ -15,8 +16,8 @@ class Cp1252Validator : public QValidator {
 public:
     using QValidator::QValidator;
     State validate(QString& input, int& position) const override {
-        if (!FitsCp1252(input)) {
-            input = FromCp1252(ToCp1252(input));
+        if (!desktop::FitsCp1252(input)) {
+            input = desktop::FromCp1252(desktop::ToCp1252(input));
             position = std::min<int>(position, static_cast<int>(input.size()));
         }
         return Acceptable;
@@ -33,7 +34,7 @@ CellEditor::CellEditor(GridEvents& events, QWidget* viewport)
     : QLineEdit(viewport), events_(events) {
     setValidator(new Cp1252Validator(this));
     setFrame(true);
-    KeepSelectionVisible(*this);  // also when the focus goes back to the grid
+    desktop::KeepSelectionVisible(*this);  // also when the focus goes back to the grid
     hide();
 }
 

@@ -8,8 +8,6 @@
 
 namespace tavrel {
 
-class Platform;
-
 class EditorApp {
 public:
     // programFile: the running program's full path; argumentText: the command line after the

@@ -10,7 +10,7 @@
 
 #include "AboutBox.h"
 #include "CellEditor.h"
-#include "Cp1252.h"
+#include "QtCp1252.h"
 #include "GridModel.h"
 #include "ProgramIcon.h"
 
@@ -249,7 +249,7 @@ void EditorWindow::BuildTextMeasure() {
     const QFontMetrics metrics(grid->font());
     for (int b = 0; b < 256; ++b) {
         const char byte = static_cast<char>(b);
-        const int advance = metrics.horizontalAdvance(FromCp1252(std::string_view(&byte, 1)));
+        const int advance = metrics.horizontalAdvance(desktop::FromCp1252(std::string_view(&byte, 1)));
         measure.advance[static_cast<std::size_t>(b)] =
             static_cast<std::uint16_t>(std::max(0, advance));
     }

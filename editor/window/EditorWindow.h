@@ -7,15 +7,18 @@
 #include <QRect>
 #include <string>
 
-#include "FileStatus.h"
 #include "GridTable.h"
 #include "GridView.h"
 #include "Platform.h"
+#include "Status.h"
 #include "TextMeasure.h"
 
 class QAction;
 
 namespace tavrel {
+
+using base::Status;
+using desktop::Platform;
 
 class CellEditor;
 class GridModel;
@@ -116,7 +119,7 @@ private:
     void SetOuterRect(const QRect& outer);
     void ShowAbout();
 
-    void ReportFileError(const FileStatus& status);
+    void ReportFileError(const Status& status);
     void OpenFile();
     void SaveFileAs();
     // Asks whether to save a changed table first; false when the command is to stop there.

@@ -5,7 +5,7 @@
 #include <QKeyEvent>
 
 #include "CellEditor.h"
-#include "Cp1252.h"
+#include "QtCp1252.h"
 #include "EditorWindow.h"
 #include "GridModel.h"
 
@@ -37,7 +37,7 @@ void EditorWindow::BeginEdit(int row, int column) {
     edit.editRow = row;
     edit.editRect = cell;
     edit.editOriginalText = std::string(table.Cell(row, column));
-    editor->setText(FromCp1252(edit.editOriginalText));
+    editor->setText(desktop::FromCp1252(edit.editOriginalText));
     editor->selectAll();
     editor->show();
     PlaceEditor();
@@ -52,7 +52,7 @@ void EditorWindow::PlaceEditor() {
 
 void EditorWindow::CommitEdit() {
     if (EditOpen()) {
-        const std::string text = ToCp1252(editor->text());
+        const std::string text = desktop::ToCp1252(editor->text());
         const int row = edit.editRow;
         const int column = edit.editColumn;
         // The edit ends before anything else happens, so a focus change on the way cannot
@@ -69,7 +69,7 @@ void EditorWindow::CommitEdit() {
 
 // Escape and the close box: the cell keeps its text.
 void EditorWindow::CancelEdit() {
-    editor->setText(FromCp1252(edit.editOriginalText));
+    editor->setText(desktop::FromCp1252(edit.editOriginalText));
     CommitEdit();
 }
 

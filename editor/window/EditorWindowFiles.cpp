@@ -22,9 +22,9 @@ QString PathText(const std::string& path) {
 // A file that cannot be opened gets the exclamation icon (its text is the path for a load,
 // "Could not open file." for a save); a failure after opening gets the error text and the stop
 // icon.
-void EditorWindow::ReportFileError(const FileStatus& status) {
+void EditorWindow::ReportFileError(const Status& status) {
     const Platform::Icon icon =
-        status.kind == FileStatus::CANNOT_OPEN ? Platform::Icon::EXCLAMATION : Platform::Icon::STOP;
+        status.kind == Status::CANNOT_OPEN ? Platform::Icon::EXCLAMATION : Platform::Icon::STOP;
     Message(PathText(status.message), Platform::Buttons::OK, icon);
 }
 
@@ -34,7 +34,7 @@ void EditorWindow::LoadTable(const std::string& path) {
     edit.editRow = edit.editColumn = -1;
 
     LoadedTable loaded;
-    const FileStatus status = LoadCsv(path, measure, loaded);
+    const Status status = LoadCsv(path, measure, loaded);
     if (!status.ok()) {  // the table, the title and the settings stay as they were
         ReportFileError(status);
         return;
@@ -52,7 +52,7 @@ void EditorWindow::LoadTable(const std::string& path) {
 // file and the table's changed state as they were.
 bool EditorWindow::SaveTable() {
     CommitEdit();
-    const FileStatus status = SaveCsv(table, state.filePath);
+    const Status status = SaveCsv(table, state.filePath);
     if (!status.ok()) {
         ReportFileError(status);
         return false;

@@ -1,6 +1,6 @@
 #include "GridModel.h"
 
-#include "Cp1252.h"
+#include "QtCp1252.h"
 
 namespace tavrel {
 
@@ -20,13 +20,13 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     if (role != Qt::DisplayRole) return {};
-    return FromCp1252(table_.Cell(index.row(), index.column()));
+    return desktop::FromCp1252(table_.Cell(index.row(), index.column()));
 }
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal) return {};
     if (!table_.ColumnExists(section)) return {};
-    return FromCp1252(table_.ColumnTitle(section));
+    return desktop::FromCp1252(table_.ColumnTitle(section));
 }
 
 Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {

@@ -9,6 +9,7 @@
 #include <QToolTip>
 
 #include "GridModel.h"
+#include "SelectionColours.h"
 
 namespace tavrel {
 namespace {
@@ -52,14 +53,6 @@ bool IsEnterOrEscape(int key) {
 
 }  // namespace
 
-void KeepSelectionVisible(QWidget& widget) {
-    QPalette colours = widget.palette();
-    for (const auto role : {QPalette::Highlight, QPalette::HighlightedText}) {
-        colours.setColor(QPalette::Inactive, role, colours.color(QPalette::Active, role));
-    }
-    widget.setPalette(colours);
-}
-
 GridView::GridView(GridModel& model, GridEvents& events, QWidget* parent)
     : QTableView(parent), model_(model), events_(events) {
     setModel(&model_);
@@ -78,7 +71,7 @@ GridView::GridView(GridModel& model, GridEvents& events, QWidget* parent)
     setVerticalScrollMode(ScrollPerItem);
     setCornerButtonEnabled(false);
 
-    KeepSelectionVisible(*this);
+    desktop::KeepSelectionVisible(*this);
 
     // Fixed row heights and explicit column widths: nothing is sized to its contents, which
     // keeps a grid of a million rows as quick as a small one.

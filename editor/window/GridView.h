@@ -10,9 +10,6 @@ namespace tavrel {
 
 class GridModel;
 
-// Shows a widget's selected text or rows in the same colours when it does not have the focus.
-void KeepSelectionVisible(QWidget& widget);
-
 // What the grid and its cell editor report to the window.
 class GridEvents {
 public:

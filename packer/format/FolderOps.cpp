@@ -1,10 +1,5 @@
 #include "FolderOps.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <utility>
@@ -18,59 +13,53 @@ namespace {
 // Folders nested deeper than this are not emptied (each level holds a descriptor).
 constexpr int kMaxDeleteDepth = 256;
 
-using FolderId = std::pair<dev_t, ino_t>;
+using FolderId = std::pair<std::uint64_t, std::uint64_t>;
 
-// The names in an opened folder, without "." and "..", sorted byte-wise. Closes `fd`.
-std::vector<std::string> NamesIn(int fd) {
+// The names in an opened folder, without "." and "..", sorted byte-wise.
+std::vector<std::string> NamesIn(FileLayer& files, int fd) {
     std::vector<std::string> names;
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return names;
-    }
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string_view name = entry->d_name;
-        if (name != "." && name != "..") names.emplace_back(name);
-    }
-    ::closedir(dir);
+    if (files.ListFolder(fd, names) != 0) names.clear();
     std::sort(names.begin(), names.end());
     return names;
 }
 
-std::vector<std::string> NamesIn(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    return fd < 0 ? std::vector<std::string>() : NamesIn(fd);
+std::vector<std::string> NamesIn(FileLayer& files, const std::string& folder) {
+    int fd = files.Open(folder, base::kRead | base::kFolder);
+    if (fd < 0) return {};
+    std::vector<std::string> names = NamesIn(files, fd);
+    CloseQuietly(files, fd);
+    return names;
 }
 
-PackStatus ListInto(const std::string& folder, std::size_t baseLength, NameList& list,
-                    std::vector<FolderId>& ancestors) {
-    PackStatus first;
-    const auto keep = [&first](PackStatus status) {
+Status ListInto(FileLayer& files, const std::string& folder, std::size_t baseLength,
+                NameList& list, std::vector<FolderId>& ancestors) {
+    Status first;
+    const auto keep = [&first](Status status) {
         if (first.ok()) first = std::move(status);
     };
-    for (const std::string& name : NamesIn(folder)) {
+    for (const std::string& name : NamesIn(files, folder)) {
         if (name[0] == '.') continue;
         const std::string path = folder + name;
-        if (FolderExists(path)) {
-            struct stat st;
-            if (::stat(path.c_str(), &st) != 0) continue;
-            const FolderId id{st.st_dev, st.st_ino};
+        if (FolderExists(path, files)) {
+            FileInfo info;
+            if (files.Stat(path, info) != 0) continue;
+            const FolderId id{info.device, info.node};
             if (std::find(ancestors.begin(), ancestors.end(), id) != ancestors.end()) {
-                keep(PackStatus::Error(
-                    PackStatus::BAD_NAME,
+                keep(Status::Error(
+                    Status::BAD_NAME,
                     Format("The folder %1 leads back into a folder above it; it was left out.",
                            path)));
                 continue;
             }
             ancestors.push_back(id);
-            keep(ListInto(path + kHostSeparator, baseLength, list, ancestors));
+            keep(ListInto(files, path + kHostSeparator, baseLength, list, ancestors));
             ancestors.pop_back();
             continue;
         }
         std::string member;
         if (!HostToMember(std::string_view(path).substr(baseLength), member)) {
-            keep(PackStatus::Error(
-                PackStatus::BAD_NAME,
+            keep(Status::Error(
+                Status::BAD_NAME,
                 Format("%1 cannot be packed under its own name: a file or folder name in it "
                        "holds \"\\\".",
                        path)));
@@ -96,40 +85,42 @@ std::string WithoutTrailingSeparators(std::string path) {
 
 // Opens the folder `name` inside `parent` without following a link, making it readable and
 // writable for its owner first when it is not (so that its contents can be removed).
-int OpenFolderToEmpty(int parent, const char* name, const struct stat& st) {
-    int fd = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0 && errno == EACCES &&
-        ::fchmodat(parent, name, (st.st_mode & 07777) | S_IRWXU, AT_SYMLINK_NOFOLLOW) == 0) {
-        fd = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+int OpenFolderToEmpty(FileLayer& files, int parent, const std::string& name,
+                      const FileInfo& info) {
+    const unsigned flags = base::kRead | base::kFolder | base::kNoFollow;
+    const unsigned owned = info.permissions | 0700;
+    int fd = files.OpenAt(parent, name, flags);
+    if (fd < 0 && errno == EACCES && files.SetPermissionsAt(parent, name, owned) == 0) {
+        fd = files.OpenAt(parent, name, flags);
     }
-    if (fd >= 0 && (st.st_mode & S_IRWXU) != S_IRWXU) ::fchmod(fd, (st.st_mode & 07777) | S_IRWXU);
+    if (fd >= 0 && (info.permissions & 0700) != 0700) files.SetPermissions(fd, owned);
     return fd;
 }
 
-bool EmptyFolder(int fd, int depth) {
-    const int listing = ::dup(fd);
-    const std::vector<std::string> names =
-        listing < 0 ? std::vector<std::string>() : NamesIn(listing);
-    bool result = listing >= 0;
+// Empties the open folder `fd` and closes it.
+bool EmptyFolder(FileLayer& files, int fd, int depth) {
+    std::vector<std::string> names;
+    bool result = files.ListFolder(fd, names) == 0;
+    std::sort(names.begin(), names.end());
     for (const std::string& name : names) {
-        struct stat st;
-        if (::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        FileInfo info;
+        if (files.StatAt(fd, name, info) != 0) {
             if (errno != ENOENT) result = false;
             continue;
         }
-        if (!S_ISDIR(st.st_mode)) {
+        if (!info.IsFolder()) {
             // Files, links (as links) and anything else that is no folder.
-            if (::unlinkat(fd, name.c_str(), 0) != 0 && errno != ENOENT) result = false;
+            if (files.UnlinkAt(fd, name) != 0 && errno != ENOENT) result = false;
             continue;
         }
-        const int sub = depth < kMaxDeleteDepth ? OpenFolderToEmpty(fd, name.c_str(), st) : -1;
-        if (sub < 0 || !EmptyFolder(sub, depth + 1)) {
+        const int sub = depth < kMaxDeleteDepth ? OpenFolderToEmpty(files, fd, name, info) : -1;
+        if (sub < 0 || !EmptyFolder(files, sub, depth + 1)) {
             result = false;
         } else {
-            ::unlinkat(fd, name.c_str(), AT_REMOVEDIR);  // a failure here goes unreported
+            files.UnlinkAt(fd, name, true);  // a failure here goes unreported
         }
     }
-    ::close(fd);
+    CloseQuietly(files, fd);
     return result;
 }
 
@@ -158,23 +149,23 @@ bool Match(std::string_view pattern, std::string_view name) {
 
 }  // namespace
 
-PackStatus ListFolderFiles(const std::string& folder, const std::string& baseFolder,
-                           NameList& list) {
+Status ListFolderFiles(const std::string& folder, const std::string& baseFolder, NameList& list,
+                       FileLayer& files) {
     const std::string start = AsFolder(folder);
     const std::string base = AsFolder(baseFolder);
     const std::size_t baseLength = start.compare(0, base.size(), base) == 0 ? base.size() : 0;
     std::vector<FolderId> ancestors;
-    struct stat st;
-    if (::stat(start.c_str(), &st) == 0) ancestors.push_back({st.st_dev, st.st_ino});
-    return ListInto(start, baseLength, list, ancestors);
+    FileInfo info;
+    if (files.Stat(start, info) == 0) ancestors.push_back({info.device, info.node});
+    return ListInto(files, start, baseLength, list, ancestors);
 }
 
-void ListMatchingFiles(const std::string& pattern, NameList& list) {
+void ListMatchingFiles(const std::string& pattern, NameList& list, FileLayer& files) {
     const std::size_t slash = pattern.rfind(kHostSeparator);
     const std::string folder = slash == std::string::npos ? "." : pattern.substr(0, slash + 1);
     const std::string_view wildcard =
         std::string_view(pattern).substr(slash == std::string::npos ? 0 : slash + 1);
-    for (const std::string& name : NamesIn(folder)) {
+    for (const std::string& name : NamesIn(files, folder)) {
         if (name[0] != '.' && MatchesWildcard(wildcard, name)) list.push_back(name);
     }
 }
@@ -184,37 +175,36 @@ bool MatchesWildcard(std::string_view pattern, std::string_view name) {
     return name.find('.') == std::string_view::npos && Match(pattern, std::string(name) + ".");
 }
 
-bool FolderExists(const std::string& path) {
+bool FolderExists(const std::string& path, FileLayer& files) {
     if (path.size() < 2) return false;
-    struct stat st;
-    if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) return false;
-    DIR* dir = ::opendir(path.c_str());
-    if (!dir) return false;
-    ::closedir(dir);
+    FileInfo info;
+    if (files.Stat(path, info) == 0 && info.IsFile() && info.size > 0) return false;
+    int fd = files.Open(path, base::kRead | base::kFolder);
+    if (fd < 0) return false;
+    CloseQuietly(files, fd);
     return true;
 }
 
-bool IsRootFolder(const std::string& path) {
-    struct stat st;
-    struct stat root;
-    return ::stat(path.c_str(), &st) == 0 && ::stat("/", &root) == 0 && st.st_dev == root.st_dev &&
-           st.st_ino == root.st_ino;
+bool IsRootFolder(const std::string& path, FileLayer& files) {
+    FileInfo folder;
+    FileInfo root;
+    return files.Stat(path, folder) == 0 && files.Stat("/", root) == 0 && folder.SameAs(root);
 }
 
-bool MayEmptyFolder(const std::string& folder) {
-    return FolderExists(folder) && !EndsWithDotLevel(WithoutTrailingSeparators(folder)) &&
-           !IsRootFolder(folder);
+bool MayEmptyFolder(const std::string& folder, FileLayer& files) {
+    return FolderExists(folder, files) && !EndsWithDotLevel(WithoutTrailingSeparators(folder)) &&
+           !IsRootFolder(folder, files);
 }
 
-bool DeleteFolderContents(const std::string& folder) {
-    if (!MayEmptyFolder(folder)) return false;
+bool DeleteFolderContents(const std::string& folder, FileLayer& files) {
+    if (!MayEmptyFolder(folder, files)) return false;
     const std::string path = WithoutTrailingSeparators(folder);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    return fd >= 0 && EmptyFolder(fd, 0);
+    const int fd = files.Open(path, base::kRead | base::kFolder | base::kNoFollow);
+    return fd >= 0 && EmptyFolder(files, fd, 0);
 }
 
-bool DeleteFolderContentsAt(int folderFd) {
-    return EmptyFolder(folderFd, 0);
+bool DeleteFolderContentsAt(int folderFd, FileLayer& files) {
+    return EmptyFolder(files, folderFd, 0);
 }
 
 }  // namespace brisko

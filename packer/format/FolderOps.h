@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "PackStatus.h"
+#include "PackBase.h"
 #include "PackWriter.h"
 
 namespace brisko {
@@ -19,13 +19,14 @@ namespace brisko {
 // listed under a faithful member name (its name, or a folder's above it, holds "\") or a folder
 // that leads back into itself is left out, and the first such is returned as an error; an
 // unreadable or missing folder adds nothing.
-PackStatus ListFolderFiles(const std::string& folder, const std::string& baseFolder,
-                           NameList& list);
+Status ListFolderFiles(const std::string& folder, const std::string& baseFolder, NameList& list,
+                       FileLayer& files = FileLayer::System());
 
 // Appends the bare names of the entries of one folder that match a wildcard pattern such as
 // "Scenarios/*.zpk" or "Scenarios/*." ("*." matches names without an extension), files and
 // folders alike, in byte order, leaving out names beginning with ".".
-void ListMatchingFiles(const std::string& pattern, NameList& list);
+void ListMatchingFiles(const std::string& pattern, NameList& list,
+                       FileLayer& files = FileLayer::System());
 
 // Whether `name` matches `pattern` ("*" any run, "?" any one character, letter case ignored; a
 // name without "." also matches as if it ended in ".").
@@ -33,21 +34,21 @@ bool MatchesWildcard(std::string_view pattern, std::string_view name);
 
 // True when `path` names a folder whose contents can be listed. A path shorter than 2 characters
 // and a file that is not empty are no folder.
-bool FolderExists(const std::string& path);
+bool FolderExists(const std::string& path, FileLayer& files = FileLayer::System());
 
 // Deletes every file and sub-folder inside `folder`, at any depth, and keeps the folder itself;
 // true when everything inside could be removed. Links are removed as links and never followed;
 // read-only entries are removed too. A `folder` that is no folder, is itself a link, ends in "."
 // or "..", or is the root folder, is refused (false).
-bool DeleteFolderContents(const std::string& folder);
+bool DeleteFolderContents(const std::string& folder, FileLayer& files = FileLayer::System());
 
 // Whether DeleteFolderContents would go ahead with `folder` (it may still fail part-way).
-bool MayEmptyFolder(const std::string& folder);
+bool MayEmptyFolder(const std::string& folder, FileLayer& files = FileLayer::System());
 
 // True when `path` names the root folder of the file system.
-bool IsRootFolder(const std::string& path);
+bool IsRootFolder(const std::string& path, FileLayer& files = FileLayer::System());
 
 // The same for a folder already opened (the descriptor is closed).
-bool DeleteFolderContentsAt(int folderFd);
+bool DeleteFolderContentsAt(int folderFd, FileLayer& files = FileLayer::System());
 
 }  // namespace brisko

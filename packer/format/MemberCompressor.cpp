@@ -1,7 +1,5 @@
 #include "MemberCompressor.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -29,13 +27,13 @@ double SecondsSince(Clock::time_point& from) {
     return seconds;
 }
 
-PackStatus Changed(const std::string& path) {
-    return PackStatus::Error(PackStatus::READ_FAILED,
+Status Changed(const std::string& path) {
+    return Status::Error(Status::READ_FAILED,
                              Format("%1 changed while it was being packed.", path));
 }
 
-PackStatus ReadError(const std::string& path) {
-    return PackStatus::Error(PackStatus::READ_FAILED,
+Status ReadError(const std::string& path) {
+    return Status::Error(Status::READ_FAILED,
                              Format("An unknown error occurred while accessing %1.", path));
 }
 
@@ -45,26 +43,27 @@ struct Worker {
     Buffer out;
     CompressTimes times;
 
-    PackStatus ReadSource(FileLayer& files, const MemberJob& job);
+    Status ReadSource(FileLayer& files, const MemberJob& job);
     void Compress(FileLayer& files, const MemberJob& job, const std::string& packPath,
                   CompressedMember& result);
 };
 
-PackStatus Worker::ReadSource(FileLayer& files, const MemberJob& job) {
+Status Worker::ReadSource(FileLayer& files, const MemberJob& job) {
     const std::string& path = job.sourcePath;
-    int fd = files.Open(path.c_str(), O_RDONLY | O_NONBLOCK, 0);
-    if (fd < 0) return FileError(PackStatus::CANNOT_OPEN, path, errno);
-    struct stat st;
-    PackStatus status;
+    int fd = files.Open(path, base::kRead | base::kPlainFile);
+    if (fd < 0 && errno == EINVAL) return Changed(path);  // no longer a plain file
+    if (fd < 0) return FileError(Status::CANNOT_OPEN, path, errno);
+    FileInfo info;
+    Status status;
     char extra;
-    if (::fstat(fd, &st) != 0) {
+    if (files.StatOpen(fd, info) != 0) {
         status = ReadError(path);
-    } else if (!S_ISREG(st.st_mode) || static_cast<std::uint64_t>(st.st_size) != job.size) {
+    } else if (info.size != job.size) {
         status = Changed(path);
     } else if (!ReadFully(files, fd, in.data(), job.size)) {
         status = errno == 0 ? Changed(path) : ReadError(path);
     } else {
-        const ssize_t more = files.Read(fd, &extra, 1);
+        const std::int64_t more = files.Read(fd, &extra, 1);
         if (more > 0) status = Changed(path);
         if (more < 0) status = ReadError(path);
     }
@@ -82,7 +81,7 @@ void Worker::Compress(FileLayer& files, const MemberJob& job, const std::string&
             out.Resize(bound);
         }
     } catch (const std::bad_alloc&) {
-        result.status = PackStatus::Error(PackStatus::NO_MEMORY,
+        result.status = Status::Error(Status::NO_MEMORY,
                                           Format("Not enough memory to write %1.", packPath));
         return;
     }
@@ -100,8 +99,8 @@ void Worker::Compress(FileLayer& files, const MemberJob& job, const std::string&
         if (z != Z_OK) throw std::bad_alloc();  // with a buffer this large only memory runs out
         result.bytes.Resize(length);
     } catch (const std::bad_alloc&) {
-        result.status = PackStatus::Error(
-            PackStatus::NO_MEMORY,
+        result.status = Status::Error(
+            Status::NO_MEMORY,
             Format("Not enough memory to compress %1 into %2.", job.sourcePath, packPath));
         return;
     }
@@ -113,7 +112,7 @@ public:
     InOrderCompressor(const std::vector<MemberJob>& jobs, const CompressOptions& options);
     ~InOrderCompressor();
 
-    PackStatus Run(const std::function<PackStatus(std::size_t, CompressedMember&)>& deliver,
+    Status Run(const std::function<Status(std::size_t, CompressedMember&)>& deliver,
                    CompressTimes* times);
 
 private:
@@ -191,7 +190,7 @@ void InOrderCompressor::Process(std::size_t index, Worker& worker) {
         worker.Compress(files_, jobs_[index], options_.packPath, member);
     } catch (const std::bad_alloc&) {
         member.bytes.Release();
-        member.status.kind = PackStatus::NO_MEMORY;
+        member.status.kind = Status::NO_MEMORY;
         try {
             member.status.message = Format("Not enough memory to write %1.", options_.packPath);
         } catch (const std::bad_alloc&) {
@@ -215,8 +214,8 @@ void InOrderCompressor::WorkerLoop(Worker& worker) {
     }
 }
 
-PackStatus InOrderCompressor::Run(
-    const std::function<PackStatus(std::size_t, CompressedMember&)>& deliver,
+Status InOrderCompressor::Run(
+    const std::function<Status(std::size_t, CompressedMember&)>& deliver,
     CompressTimes* times) {
     unsigned count = options_.threads ? options_.threads : std::thread::hardware_concurrency();
     count = static_cast<unsigned>(
@@ -234,7 +233,7 @@ PackStatus InOrderCompressor::Run(
             break;  // fewer threads: the calling thread still gets through every member
         }
     }
-    PackStatus status;
+    Status status;
     for (std::size_t next = 0; next < jobs_.size();) {
         std::unique_lock<std::mutex> lock(mutex_);
         if (done_[next]) {
@@ -272,8 +271,8 @@ std::uint64_t CompressionBound(std::uint32_t size) {
     return static_cast<std::uint64_t>(static_cast<double>(size) * 1.1 + 12);
 }
 
-PackStatus CompressInOrder(const std::vector<MemberJob>& jobs, const CompressOptions& options,
-                           const std::function<PackStatus(std::size_t, CompressedMember&)>& deliver,
+Status CompressInOrder(const std::vector<MemberJob>& jobs, const CompressOptions& options,
+                           const std::function<Status(std::size_t, CompressedMember&)>& deliver,
                            CompressTimes* times) {
     InOrderCompressor compressor(jobs, options);
     return compressor.Run(deliver, times);

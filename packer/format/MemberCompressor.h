@@ -12,8 +12,7 @@
 
 #include "Buffer.h"
 #include "Checksum.h"
-#include "FileLayer.h"
-#include "PackStatus.h"
+#include "PackBase.h"
 
 namespace brisko {
 
@@ -29,7 +28,7 @@ struct MemberJob {
 struct CompressedMember {
     Buffer bytes;
     TableContribution sum;
-    PackStatus status;
+    Status status;
 };
 
 // CPU seconds spent, summed over all threads.
@@ -48,8 +47,8 @@ struct CompressOptions {
 
 // Compresses every job and calls `deliver` for each, in list order, on the calling thread. Stops
 // at the first member that fails or the first delivery that returns an error, and returns it.
-PackStatus CompressInOrder(const std::vector<MemberJob>& jobs, const CompressOptions& options,
-                           const std::function<PackStatus(std::size_t, CompressedMember&)>& deliver,
+Status CompressInOrder(const std::vector<MemberJob>& jobs, const CompressOptions& options,
+                           const std::function<Status(std::size_t, CompressedMember&)>& deliver,
                            CompressTimes* times = nullptr);
 
 // The capacity the writer gives compress2 for a member: size x 1.1 + 12, in double precision,

@@ -2,10 +2,6 @@
 // checks the tables written against the pack's checksum. Nothing is written outside the target:
 // the whole directory is checked first, folders are opened level by level without following
 // links, and a member replaces a leftover file instead of writing through it.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -26,7 +22,7 @@ namespace {
 // Opens (creating as needed) the folders of `relative` below `target`, one level at a time, never
 // through a link. Gives the descriptor of the innermost folder (or `target` itself, not to be
 // closed) and sets `leaf` to the file's own name.
-PackStatus OpenMemberFolder(FileLayer& files, int target, const std::string& targetPath,
+Status OpenMemberFolder(FileLayer& files, int target, const std::string& targetPath,
                             const std::string& relative, int& folder, std::string& leaf) {
     folder = target;
     std::size_t start = 0;
@@ -34,56 +30,55 @@ PackStatus OpenMemberFolder(FileLayer& files, int target, const std::string& tar
          cut = relative.find(kHostSeparator, start)) {
         const std::string level = relative.substr(start, cut - start);
         const std::string shown = AsFolder(targetPath) + relative.substr(0, cut);
-        if (files.MkdirAt(folder, level.c_str(), 0777) != 0 && errno != EEXIST) {
+        if (files.MakeFolderAt(folder, level) != 0 && errno != EEXIST) {
             const int error = errno;
             if (folder != target) CloseQuietly(files, folder);
-            return FileError(PackStatus::CANNOT_OPEN, shown, error);
+            return FileError(Status::CANNOT_OPEN, shown, error);
         }
-        const int next =
-            files.OpenAt(folder, level.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW, 0);
+        const int next = files.OpenAt(folder, level, base::kRead | base::kFolder | base::kNoFollow);
         const int error = errno;
         if (folder != target) CloseQuietly(files, folder);
-        if (next < 0) return FileError(PackStatus::CANNOT_OPEN, shown, error);
+        if (next < 0) return FileError(Status::CANNOT_OPEN, shown, error);
         folder = next;
         start = cut + 1;
     }
     leaf = relative.substr(start);
-    return PackStatus::Ok();
+    return Status::Ok();
 }
 
 // Creates the member file anew: a leftover file of that name is removed first, so that a hard
 // link or a link in the target can never be written through.
 int CreateMemberFile(FileLayer& files, int folder, const std::string& leaf) {
-    const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW;
-    int fd = files.OpenAt(folder, leaf.c_str(), flags, 0666);
-    if (fd < 0 && errno == EEXIST && ::unlinkat(folder, leaf.c_str(), 0) == 0) {
-        fd = files.OpenAt(folder, leaf.c_str(), flags, 0666);
+    const unsigned flags = base::kWrite | base::kCreate | base::kExclusive | base::kNoFollow;
+    int fd = files.OpenAt(folder, leaf, flags);
+    if (fd < 0 && errno == EEXIST && files.UnlinkAt(folder, leaf) == 0) {
+        fd = files.OpenAt(folder, leaf, flags);
     }
     return fd;
 }
 
 // Reads back a member file just written, for the checksum of what is on disk.
-PackStatus ReadBack(FileLayer& files, int folder, const std::string& leaf, const std::string& path,
+Status ReadBack(FileLayer& files, int folder, const std::string& leaf, const std::string& path,
                     Buffer& data) {
-    int fd = files.OpenAt(folder, leaf.c_str(), O_RDONLY | O_NOFOLLOW, 0);
-    if (fd < 0) return FileError(PackStatus::CANNOT_OPEN, path, errno);
-    struct stat st;
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    int fd = files.OpenAt(folder, leaf, base::kRead | base::kNoFollow | base::kPlainFile);
+    if (fd < 0) return FileError(Status::CANNOT_OPEN, path, errno);
+    FileInfo info;
+    bool ok = files.StatOpen(fd, info) == 0;
     if (ok) {
-        data.Resize(static_cast<std::size_t>(st.st_size));
+        data.Resize(static_cast<std::size_t>(info.size));
         ok = ReadFully(files, fd, data.data(), data.size());
     }
     CloseQuietly(files, fd);
-    if (ok) return PackStatus::Ok();
-    return PackStatus::Error(PackStatus::READ_FAILED,
+    if (ok) return Status::Ok();
+    return Status::Error(Status::READ_FAILED,
                              Format("An unknown error occurred while accessing %1.", path));
 }
 
 // One member: read and inflate it, write it, and for a table read it back and sum it.
-PackStatus ExtractMember(const CPackFile& pack, FileLayer& files, int target,
+Status ExtractMember(const CPackFile& pack, FileLayer& files, int target,
                          const std::string& targetPath, const PackEntry& entry, Buffer& data,
                          Buffer& compressed, TableContribution* sum) {
-    PackStatus status = pack.ReadMember(entry, data, compressed);
+    Status status = pack.ReadMember(entry, data, compressed);
     if (!status.ok()) return status;
     const std::string relative = MemberToHost(entry.Name());
     const std::string path = AsFolder(targetPath) + relative;
@@ -93,11 +88,11 @@ PackStatus ExtractMember(const CPackFile& pack, FileLayer& files, int target,
     if (!status.ok()) return status;
     int fd = CreateMemberFile(files, folder, leaf);
     if (fd < 0) {
-        status = FileError(PackStatus::CANNOT_OPEN, path, errno);
+        status = FileError(Status::CANNOT_OPEN, path, errno);
     } else if (!WriteFully(files, fd, data.data(), data.size()) || files.Close(fd) != 0) {
-        status = FileError(PackStatus::WRITE_FAILED, path, errno);
+        status = FileError(Status::WRITE_FAILED, path, errno);
         if (fd >= 0) CloseQuietly(files, fd);
-        ::unlinkat(folder, leaf.c_str(), 0);  // no half-written member
+        files.UnlinkAt(folder, leaf);  // no half-written member
     } else if (sum) {
         status = ReadBack(files, folder, leaf, path, data);
         if (status.ok()) sum->Add(data.view());
@@ -107,22 +102,22 @@ PackStatus ExtractMember(const CPackFile& pack, FileLayer& files, int target,
 }
 
 // The target folder, opened: created (one level) when missing, never a link or the root.
-PackStatus OpenTarget(FileLayer& files, const std::string& targetPath, int& fd) {
-    struct stat st;
-    if (::lstat(targetPath.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        return PackStatus::Error(
-            PackStatus::REFUSED,
+Status OpenTarget(FileLayer& files, const std::string& targetPath, int& fd) {
+    FileInfo info;
+    if (files.LinkStat(targetPath, info) == 0 && info.kind == base::FileKind::LINK) {
+        return Status::Error(
+            Status::REFUSED,
             Format("The folder %1 is a symbolic link; nothing was extracted into it.", targetPath));
     }
-    if (IsRootFolder(targetPath)) {
-        return PackStatus::Error(
-            PackStatus::REFUSED,
+    if (IsRootFolder(targetPath, files)) {
+        return Status::Error(
+            Status::REFUSED,
             Format("The folder %1 is the root folder; nothing was extracted into it.", targetPath));
     }
-    ::mkdir(targetPath.c_str(), 0777);  // it may well exist
-    fd = files.Open(targetPath.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW, 0);
-    if (fd < 0) return FileError(PackStatus::CANNOT_OPEN, targetPath, errno);
-    return PackStatus::Ok();
+    files.MakeFolder(targetPath);  // it may well exist
+    fd = files.Open(targetPath, base::kRead | base::kFolder | base::kNoFollow);
+    if (fd < 0) return FileError(Status::CANNOT_OPEN, targetPath, errno);
+    return Status::Ok();
 }
 
 // Extracts the members on several threads, which take them in directory order; the calling thread
@@ -140,7 +135,7 @@ public:
           failures_(count_) {}
 
     // The first failure in directory order, or OK with the tables added to `state`.
-    PackStatus Run(unsigned threads, ChecksumState& state);
+    Status Run(unsigned threads, ChecksumState& state);
 
 private:
     void Work();
@@ -153,7 +148,7 @@ private:
     const std::size_t count_;
     std::vector<std::unique_ptr<TableContribution>> sums_;
     std::vector<char> done_;
-    std::vector<PackStatus> failures_;
+    std::vector<Status> failures_;
     std::atomic<std::size_t> next_{0};
     std::atomic<bool> stop_{false};
     std::mutex mutex_;
@@ -165,14 +160,14 @@ void Extraction::Work() {
     Buffer compressed;
     for (std::size_t i; !stop_ && (i = next_++) < count_;) {
         const PackEntry& entry = *pack_.GetEntry(static_cast<std::int64_t>(i));
-        PackStatus status;
+        Status status;
         std::unique_ptr<TableContribution> sum;
         try {
             if (IsTableName(entry.Name())) sum = std::make_unique<TableContribution>();
             status = ExtractMember(pack_, files_, target_, targetPath_, entry, data, compressed,
                                    sum.get());
         } catch (const std::bad_alloc&) {
-            status.kind = PackStatus::NO_MEMORY;  // the text is added by the caller
+            status.kind = Status::NO_MEMORY;  // the text is added by the caller
         }
         std::lock_guard<std::mutex> lock(mutex_);
         if (!status.ok()) stop_ = true;
@@ -193,7 +188,7 @@ void Extraction::SumInOrder(ChecksumState& state) {
     }
 }
 
-PackStatus Extraction::Run(unsigned threads, ChecksumState& state) {
+Status Extraction::Run(unsigned threads, ChecksumState& state) {
     if (threads == 0) threads = std::thread::hardware_concurrency();
     threads = static_cast<unsigned>(
         std::clamp<std::size_t>(threads, 1, std::max<std::size_t>(count_, 1)));
@@ -209,16 +204,16 @@ PackStatus Extraction::Run(unsigned threads, ChecksumState& state) {
     SumInOrder(state);
     for (std::thread& worker : workers)
         worker.join();
-    for (PackStatus& failure : failures_) {
+    for (Status& failure : failures_) {
         if (!failure.ok()) return std::move(failure);
     }
-    return PackStatus::Ok();
+    return Status::Ok();
 }
 
 }  // namespace
 
 bool CPackFile::ExtractAll(const std::string& targetFolder) {
-    error_ = fd_ < 0 ? FileError(PackStatus::READ_FAILED, path_, EBADF) : CheckMemberNames();
+    error_ = fd_ < 0 ? FileError(Status::READ_FAILED, path_, EBADF) : CheckMemberNames();
     if (!error_.ok()) return false;
     const std::string targetPath = targetFolder.size() > 1 && targetFolder.back() == kHostSeparator
                                        ? targetFolder.substr(0, targetFolder.size() - 1)
@@ -227,17 +222,20 @@ bool CPackFile::ExtractAll(const std::string& targetFolder) {
     error_ = OpenTarget(files_, targetPath, target);
     if (!error_.ok()) return false;
     // What cannot be removed is overwritten below; a target named by "." or ".." is not emptied.
-    if (MayEmptyFolder(targetPath)) DeleteFolderContentsAt(::dup(target));
+    if (MayEmptyFolder(targetPath, files_)) {
+        const int emptied = files_.OpenAt(target, ".", base::kRead | base::kFolder);
+        if (emptied >= 0) DeleteFolderContentsAt(emptied, files_);
+    }
 
     ChecksumState state = StartChecksum(created_);
     try {
         Extraction extraction(*this, files_, target, targetPath);
         error_ = extraction.Run(threads_, state);
     } catch (const std::bad_alloc&) {
-        error_.kind = PackStatus::NO_MEMORY;
+        error_.kind = Status::NO_MEMORY;
     }
-    ::close(target);
-    if (error_.kind == PackStatus::NO_MEMORY && error_.message.empty()) {
+    CloseQuietly(files_, target);
+    if (error_.kind == Status::NO_MEMORY && error_.message.empty()) {
         error_.message = Format("Not enough memory to extract %1.", path_);
     }
     return error_.ok() && state.accumulator == storedChecksum_;

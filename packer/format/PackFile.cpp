@@ -1,7 +1,5 @@
 #include "PackFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -15,13 +13,13 @@
 namespace brisko {
 namespace {
 
-PackStatus Damaged(const std::string& path, const std::string& reason) {
-    return PackStatus::Error(PackStatus::NOT_A_PACK, Format("%1 is damaged: %2.", path, reason));
+Status Damaged(const std::string& path, const std::string& reason) {
+    return Status::Error(Status::NOT_A_PACK, Format("%1 is damaged: %2.", path, reason));
 }
 
-PackStatus DamagedMember(const std::string& path, const PackEntry& entry, const char* reason) {
-    return PackStatus::Error(
-        PackStatus::DAMAGED_MEMBER,
+Status DamagedMember(const std::string& path, const PackEntry& entry, const char* reason) {
+    return Status::Error(
+        Status::DAMAGED_MEMBER,
         Format("The member %1 of %2 is damaged: %3.", std::string(entry.Name()), path, reason));
 }
 
@@ -45,7 +43,7 @@ void CPackFile::Close() {
     trailerOffset_ = 0;
 }
 
-bool CPackFile::Fail(PackStatus status) {
+bool CPackFile::Fail(Status status) {
     Close();
     error_ = std::move(status);
     return false;
@@ -59,20 +57,22 @@ const PackEntry* CPackFile::GetEntry(std::int64_t index) const {
 bool CPackFile::Open(const std::string& packPath) {
     Close();
     path_ = packPath;
-    error_ = PackStatus::Ok();
-    fd_ = files_.Open(packPath.c_str(), O_RDONLY | O_NONBLOCK, 0);
-    if (fd_ < 0) return Fail(FileError(PackStatus::CANNOT_OPEN, packPath, errno));
-    struct stat st;
-    if (::fstat(fd_, &st) != 0) return Fail(FileError(PackStatus::CANNOT_OPEN, packPath, errno));
-    if (!S_ISREG(st.st_mode)) {
-        return Fail(PackStatus::Error(PackStatus::NOT_A_PACK,
-                                      Format("%1 is not a pack: it is not a plain file.", path_)));
+    error_ = Status::Ok();
+    fd_ = files_.Open(packPath, base::kRead | base::kPlainFile);
+    if (fd_ < 0 && (errno == EINVAL || errno == EISDIR)) {
+        return Fail(Status::Error(Status::NOT_A_PACK,
+                                  Format("%1 is not a pack: it is not a plain file.", path_)));
     }
-    PackStatus status;
+    if (fd_ < 0) return Fail(FileError(Status::CANNOT_OPEN, packPath, errno));
+    FileInfo info;
+    if (files_.StatOpen(fd_, info) != 0) {
+        return Fail(FileError(Status::CANNOT_OPEN, packPath, errno));
+    }
+    Status status;
     try {
-        status = LoadDirectory(static_cast<std::uint64_t>(st.st_size));
+        status = LoadDirectory(info.size);
     } catch (const std::bad_alloc&) {
-        status = PackStatus::Error(PackStatus::NO_MEMORY,
+        status = Status::Error(Status::NO_MEMORY,
                                    Format("Not enough memory to read %1.", path_));
     }
     if (!status.ok()) return Fail(std::move(status));
@@ -83,15 +83,15 @@ bool CPackFile::Open(const std::string& packPath) {
 
 // Reads the header, the directory and the trailer word, each only once it is known to lie inside
 // the file, so that no field is trusted before it was checked.
-PackStatus CPackFile::LoadDirectory(std::uint64_t fileSize) {
+Status CPackFile::LoadDirectory(std::uint64_t fileSize) {
     unsigned char header[kHeaderSize];
     if (fileSize < kHeaderSize) {
-        return PackStatus::Error(
-            PackStatus::NOT_A_PACK,
+        return Status::Error(
+            Status::NOT_A_PACK,
             Format("%1 is not a pack: it is too short to hold a pack header.", path_));
     }
     if (!ReadFully(files_, fd_, header, sizeof header, 0)) {
-        return FileError(PackStatus::READ_FAILED, path_, errno ? errno : EIO);
+        return FileError(Status::READ_FAILED, path_, errno ? errno : EIO);
     }
     ByteReader reader(header, sizeof header);
     const std::uint32_t checksumLow = reader.U32();
@@ -111,7 +111,7 @@ PackStatus CPackFile::LoadDirectory(std::uint64_t fileSize) {
     unsigned char trailer[kWordSize];
     if (!ReadFully(files_, fd_, directory.data(), directory.size(), kHeaderSize) ||
         !ReadFully(files_, fd_, trailer, sizeof trailer, trailerOffset_)) {
-        return FileError(PackStatus::READ_FAILED, path_, errno ? errno : EIO);
+        return FileError(Status::READ_FAILED, path_, errno ? errno : EIO);
     }
     entries_.reserve(count);
     for (std::uint32_t i = 0; i < count; ++i) {
@@ -120,17 +120,17 @@ PackStatus CPackFile::LoadDirectory(std::uint64_t fileSize) {
             return Damaged(path_, Format("the name of member %1 has no end", Number(i + 1)));
         }
     }
-    PackStatus ranges = CheckDataRanges();
+    Status ranges = CheckDataRanges();
     if (!ranges.ok()) return ranges;
     ByteReader createdHigh(directory.data() + directory.size() - kWordSize, kWordSize);
     ByteReader checksumHigh(trailer, kWordSize);
     created_ = std::uint64_t{createdHigh.U32()} << 32 | createdLow;
     storedChecksum_ = std::uint64_t{checksumHigh.U32()} << 32 | checksumLow;
-    return PackStatus::Ok();
+    return Status::Ok();
 }
 
 // Every member's bytes lie inside the data area, and no two members share a byte.
-PackStatus CPackFile::CheckDataRanges() const {
+Status CPackFile::CheckDataRanges() const {
     const std::uint64_t areaSize = trailerOffset_ - DataAreaStart(entries_.size());
     std::vector<std::uint32_t> order;
     for (std::uint32_t i = 0; i < entries_.size(); ++i) {
@@ -154,16 +154,16 @@ PackStatus CPackFile::CheckDataRanges() const {
                                          Number(b + 1)));
         }
     }
-    return PackStatus::Ok();
+    return Status::Ok();
 }
 
-PackStatus CPackFile::ReadMember(const PackEntry& entry, Buffer& data) const {
+Status CPackFile::ReadMember(const PackEntry& entry, Buffer& data) const {
     Buffer compressed;
     return ReadMember(entry, data, compressed);
 }
 
-PackStatus CPackFile::ReadMember(const PackEntry& entry, Buffer& data, Buffer& compressed) const {
-    if (fd_ < 0) return FileError(PackStatus::READ_FAILED, path_, EBADF);
+Status CPackFile::ReadMember(const PackEntry& entry, Buffer& data, Buffer& compressed) const {
+    if (fd_ < 0) return FileError(Status::READ_FAILED, path_, EBADF);
     const std::uint64_t dataStart = DataAreaStart(entries_.size());
     if (dataStart + entry.dataOffset + entry.compressedSize > trailerOffset_) {
         return DamagedMember(path_, entry, "its data lies outside the data area");
@@ -176,16 +176,16 @@ PackStatus CPackFile::ReadMember(const PackEntry& entry, Buffer& data, Buffer& c
         data.Resize(entry.uncompressedSize);
         compressed.Resize(entry.compressedSize);
     } catch (const std::bad_alloc&) {
-        return PackStatus::Error(PackStatus::NO_MEMORY,
+        return Status::Error(Status::NO_MEMORY,
                                  Format("Not enough memory to read %1.", path_));
     }
     if (entry.compressedSize == 0) {
-        if (entry.uncompressedSize == 0) return PackStatus::Ok();
+        if (entry.uncompressedSize == 0) return Status::Ok();
         return DamagedMember(path_, entry, "it holds no data");
     }
     if (!ReadFully(files_, fd_, compressed.data(), compressed.size(),
-                   static_cast<off_t>(dataStart + entry.dataOffset))) {
-        return FileError(PackStatus::READ_FAILED, path_, errno ? errno : EIO);
+                   dataStart + entry.dataOffset)) {
+        return FileError(Status::READ_FAILED, path_, errno ? errno : EIO);
     }
     uLongf produced = entry.uncompressedSize;
     uLong consumed = entry.compressedSize;
@@ -198,7 +198,7 @@ PackStatus CPackFile::ReadMember(const PackEntry& entry, Buffer& data, Buffer& c
             }
             return DamagedMember(path_, entry, "its data inflates to more than its recorded size");
         case Z_MEM_ERROR:
-            return PackStatus::Error(PackStatus::NO_MEMORY,
+            return Status::Error(Status::NO_MEMORY,
                                      Format("Not enough memory to read %1.", path_));
         default:
             return DamagedMember(path_, entry, "its data does not inflate");
@@ -209,17 +209,17 @@ PackStatus CPackFile::ReadMember(const PackEntry& entry, Buffer& data, Buffer& c
     if (consumed != entry.compressedSize) {
         return DamagedMember(path_, entry, "bytes follow the end of its data");
     }
-    return PackStatus::Ok();
+    return Status::Ok();
 }
 
 ChecksumResult CPackFile::VerifyChecksum(std::uint64_t expected) {
-    error_ = PackStatus::Ok();
+    error_ = Status::Ok();
     ChecksumState state = StartChecksum(created_);
     Buffer data;
     Buffer compressed;
     for (const PackEntry& entry : entries_) {
         if (!IsTableName(entry.Name())) continue;
-        PackStatus status = ReadMember(entry, data, compressed);
+        Status status = ReadMember(entry, data, compressed);
         if (!status.ok()) {
             error_ = std::move(status);
             return CHECK_FAILED_ALL;
@@ -234,7 +234,7 @@ ChecksumResult CPackFile::VerifyChecksum(std::uint32_t expectedLow, std::int32_t
                           expectedLow);
 }
 
-PackStatus CPackFile::CheckMemberNames() const {
+Status CPackFile::CheckMemberNames() const {
     std::vector<std::string_view> names;
     names.reserve(entries_.size());
     for (const PackEntry& entry : entries_)
@@ -243,23 +243,23 @@ PackStatus CPackFile::CheckMemberNames() const {
     const auto quoted = [&](std::size_t i) { return "\"" + std::string(names[i]) + "\""; };
     switch (clash.kind) {
         case NameClash::NONE:
-            return PackStatus::Ok();
+            return Status::Ok();
         case NameClash::UNSAFE:
-            return PackStatus::Error(
-                PackStatus::BAD_NAME,
+            return Status::Error(
+                Status::BAD_NAME,
                 Format("The pack %1 cannot be extracted safely: the member name %2 %3.", path_,
                        quoted(clash.first), UnsafeNameReason(names[clash.first])));
         case NameClash::SAME_NAME:
-            return PackStatus::Error(
-                PackStatus::BAD_NAME,
+            return Status::Error(
+                Status::BAD_NAME,
                 Format("The pack %1 cannot be extracted safely: the members %2 and %3 would "
                        "overwrite each other.",
                        path_, quoted(clash.first), quoted(clash.second)));
         case NameClash::FILE_AND_FOLDER:
             break;
     }
-    return PackStatus::Error(
-        PackStatus::BAD_NAME,
+    return Status::Error(
+        Status::BAD_NAME,
         Format("The pack %1 cannot be extracted safely: the member %2 is also the folder of %3.",
                path_, quoted(clash.first), quoted(clash.second)));
 }

@@ -9,9 +9,8 @@
 
 #include "Buffer.h"
 #include "Checksum.h"
-#include "FileLayer.h"
+#include "PackBase.h"
 #include "PackEntry.h"
-#include "PackStatus.h"
 
 namespace brisko {
 
@@ -37,8 +36,8 @@ public:
     // The member's uncompressed bytes in `data`. Fails, with `data` undefined, when they cannot
     // be read, or when its data is not one zlib stream of exactly its compressed size that
     // inflates to exactly its uncompressed size. Safe to call from several threads at once.
-    PackStatus ReadMember(const PackEntry& entry, Buffer& data) const;
-    PackStatus ReadMember(const PackEntry& entry, Buffer& data, Buffer& compressed) const;
+    Status ReadMember(const PackEntry& entry, Buffer& data) const;
+    Status ReadMember(const PackEntry& entry, Buffer& data, Buffer& compressed) const;
 
     // Recomputes the checksum over the table members and compares it with the pack's stored
     // checksum and with `expected`. A table member that cannot be read gives CHECK_FAILED_ALL and
@@ -54,13 +53,13 @@ public:
 
     // Whether every member can be written below a folder: names that are safe and distinct
     // regardless of letter case. ExtractAll checks this before it touches the target.
-    PackStatus CheckMemberNames() const;
+    Status CheckMemberNames() const;
 
     // Threads that ExtractAll uses; 0 (the default) means one per core.
     void SetThreads(unsigned threads) { threads_ = threads; }
 
     // The outcome of the last Open, VerifyChecksum or ExtractAll that failed (OK otherwise).
-    const PackStatus& Error() const { return error_; }
+    const Status& Error() const { return error_; }
 
     // What Open read: the pack's stored checksum and creation time, its trailer offset T.
     const std::string& Path() const { return path_; }
@@ -69,9 +68,9 @@ public:
     std::uint32_t TrailerOffset() const { return trailerOffset_; }
 
 private:
-    bool Fail(PackStatus status);
-    PackStatus LoadDirectory(std::uint64_t fileSize);
-    PackStatus CheckDataRanges() const;
+    bool Fail(Status status);
+    Status LoadDirectory(std::uint64_t fileSize);
+    Status CheckDataRanges() const;
 
     FileLayer& files_;
     int fd_ = -1;
@@ -81,7 +80,7 @@ private:
     std::uint64_t created_ = 0;
     std::uint32_t trailerOffset_ = 0;
     unsigned threads_ = 0;
-    PackStatus error_;
+    Status error_;
 };
 
 }  // namespace brisko

@@ -1,12 +1,10 @@
 #include "PackWriter.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <chrono>
 #include <new>
 
-#include "AtomicFile.h"
+#include "PackBase.h"
 #include "ByteReader.h"
 #include "Checksum.h"
 #include "HostPath.h"
@@ -21,12 +19,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-PackStatus BadName(const std::string& message) {
-    return PackStatus::Error(PackStatus::BAD_NAME, message);
+Status BadName(const std::string& message) {
+    return Status::Error(Status::BAD_NAME, message);
 }
 
 // Every name fits the name field and can be extracted again without clashing with another.
-PackStatus CheckNames(const NameList& names, const std::string& baseFolder) {
+Status CheckNames(const NameList& names, const std::string& baseFolder) {
     std::vector<std::string_view> views(names.begin(), names.end());
     for (const std::string& name : names) {
         PackEntry probe;
@@ -41,7 +39,7 @@ PackStatus CheckNames(const NameList& names, const std::string& baseFolder) {
     const auto source = [&](std::size_t i) { return HostJoin(baseFolder, names[i]); };
     switch (clash.kind) {
         case NameClash::NONE:
-            return PackStatus::Ok();
+            return Status::Ok();
         case NameClash::UNSAFE:
             return BadName(Format("The name \"%1\" cannot be packed: it %2.", names[clash.first],
                                   UnsafeNameReason(names[clash.first])));
@@ -57,34 +55,34 @@ PackStatus CheckNames(const NameList& names, const std::string& baseFolder) {
 
 // The directory as far as it is known before compressing: names and uncompressed sizes. Each
 // member file must exist, be a plain file and stay below 2 GiB.
-PackStatus BuildDirectory(const NameList& names, const std::string& baseFolder,
-                          std::vector<PackEntry>& entries, std::vector<MemberJob>& jobs) {
+Status BuildDirectory(FileLayer& files, const NameList& names, const std::string& baseFolder,
+                      std::vector<PackEntry>& entries, std::vector<MemberJob>& jobs) {
     entries.resize(names.size());
     jobs.resize(names.size());
     for (std::size_t i = 0; i < names.size(); ++i) {
         MemberJob& job = jobs[i];
         job.sourcePath = HostJoin(baseFolder, names[i]);
-        struct stat st;
-        if (::stat(job.sourcePath.c_str(), &st) != 0) {
-            return FileError(PackStatus::CANNOT_OPEN, job.sourcePath, errno);
+        FileInfo info;
+        if (files.Stat(job.sourcePath, info) != 0) {
+            return FileError(Status::CANNOT_OPEN, job.sourcePath, errno);
         }
-        if (!S_ISREG(st.st_mode)) {
-            return PackStatus::Error(
-                PackStatus::CANNOT_OPEN,
+        if (!info.IsFile()) {
+            return Status::Error(
+                Status::CANNOT_OPEN,
                 Format("%1 is not a file that can be packed.", job.sourcePath));
         }
-        if (static_cast<std::uint64_t>(st.st_size) >= kMemberSizeLimit) {
-            return PackStatus::Error(
-                PackStatus::TOO_LARGE,
+        if (info.size >= kMemberSizeLimit) {
+            return Status::Error(
+                Status::TOO_LARGE,
                 Format("%1 is too large for a pack: a member must stay below 2 GiB.",
                        job.sourcePath));
         }
-        job.size = static_cast<std::uint32_t>(st.st_size);
+        job.size = static_cast<std::uint32_t>(info.size);
         job.table = IsTableName(names[i]);
         entries[i].SetName(names[i]);
         entries[i].uncompressedSize = job.size;
     }
-    return PackStatus::Ok();
+    return Status::Ok();
 }
 
 // Header, directory and created-high word: provisional at first, final at the end.
@@ -103,13 +101,13 @@ std::vector<unsigned char> EncodeHead(std::uint64_t checksum, std::uint64_t crea
     return head;
 }
 
-PackStatus WriteError(const std::string& packPath, const AtomicFile& file) {
-    return FileError(PackStatus::WRITE_FAILED, packPath, file.Error());
+Status WriteError(const std::string& packPath, const AtomicFile& file) {
+    return FileError(Status::WRITE_FAILED, packPath, file.Error());
 }
 
-PackStatus TooLarge(const std::string& packPath) {
-    return PackStatus::Error(
-        PackStatus::TOO_LARGE,
+Status TooLarge(const std::string& packPath) {
+    return Status::Error(
+        Status::TOO_LARGE,
         Format("The pack %1 would reach 4 GiB; a pack must stay below 4 GiB.", packPath));
 }
 
@@ -124,11 +122,11 @@ public:
           files_(options.files ? *options.files : FileLayer::System()),
           file_(files_, packPath) {}
 
-    PackStatus Run();
+    Status Run();
 
 private:
-    PackStatus Append(std::size_t index, CompressedMember& member);
-    PackStatus Finish();
+    Status Append(std::size_t index, CompressedMember& member);
+    Status Finish();
 
     const NameList& names_;
     const std::string& packPath_;
@@ -143,20 +141,20 @@ private:
     double writing_ = 0;
 };
 
-PackStatus PackWrite::Run() {
+Status PackWrite::Run() {
     if (names_.empty()) {
-        return PackStatus::Error(PackStatus::NOTHING_TO_PACK,
+        return Status::Error(Status::NOTHING_TO_PACK,
                                  Format("There are no files to pack into %1.", packPath_));
     }
-    PackStatus status = CheckNames(names_, baseFolder_);
-    if (status.ok()) status = BuildDirectory(names_, baseFolder_, entries_, jobs_);
+    Status status = CheckNames(names_, baseFolder_);
+    if (status.ok()) status = BuildDirectory(files_, names_, baseFolder_, entries_, jobs_);
     if (!status.ok()) return status;
     if (DataAreaStart(entries_.size()) + kWordSize >= options_.packSizeLimit) {
         return TooLarge(packPath_);
     }
 
     created_ = options_.created ? options_.created : CurrentCreatedTime();
-    if (!file_.Create()) return FileError(PackStatus::CANNOT_OPEN, packPath_, file_.Error());
+    if (!file_.Create()) return FileError(Status::CANNOT_OPEN, packPath_, file_.Error());
     checksum_ = StartChecksum(created_);
     PackStamp.SetChecksum(checksum_.accumulator);
     PackStamp.SetCreated(created_);
@@ -193,7 +191,7 @@ PackStatus PackWrite::Run() {
 }
 
 // Appends one compressed member behind the one before it and adds its table to the checksum.
-PackStatus PackWrite::Append(std::size_t index, CompressedMember& member) {
+Status PackWrite::Append(std::size_t index, CompressedMember& member) {
     Clock::time_point start = Clock::now();
     PackEntry& entry = entries_[index];
     entry.compressedSize = static_cast<std::uint32_t>(member.bytes.size());
@@ -207,11 +205,11 @@ PackStatus PackWrite::Append(std::size_t index, CompressedMember& member) {
     }
     if (jobs_[index].table) member.sum.ApplyTo(checksum_);
     writing_ += std::chrono::duration<double>(Clock::now() - start).count();
-    return PackStatus::Ok();
+    return Status::Ok();
 }
 
 // The checksum's high half at T, then the final header and directory over the provisional ones.
-PackStatus PackWrite::Finish() {
+Status PackWrite::Finish() {
     const std::uint32_t trailer = static_cast<std::uint32_t>(file_.Position());
     unsigned char high[kWordSize];
     PutU32(high, static_cast<std::uint32_t>(checksum_.accumulator >> 32));
@@ -222,7 +220,7 @@ PackStatus PackWrite::Finish() {
         return WriteError(packPath_, file_);
     }
     PackStamp.SetChecksum(checksum_.accumulator);
-    return PackStatus::Ok();
+    return Status::Ok();
 }
 
 }  // namespace
@@ -233,15 +231,15 @@ std::uint64_t CurrentCreatedTime() {
     return kUnixEpochAsCreated + static_cast<std::uint64_t>(ms) * kCreatedTicksPerMillisecond;
 }
 
-PackStatus WritePackFile(const NameList& names, const std::string& packPath,
+Status WritePackFile(const NameList& names, const std::string& packPath,
                          const std::string& baseFolder, const PackWriteOptions& options) {
     const Clock::time_point start = Clock::now();
-    PackStatus status;
+    Status status;
     try {
         PackWrite write(names, packPath, baseFolder, options);
         status = write.Run();
     } catch (const std::bad_alloc&) {
-        status = PackStatus::Error(PackStatus::NO_MEMORY,
+        status = Status::Error(Status::NO_MEMORY,
                                    Format("Not enough memory to write %1.", packPath));
     }
     if (options.timings) {

@@ -6,9 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "FileLayer.h"
+#include "PackBase.h"
 #include "PackFormat.h"
-#include "PackStatus.h"
 
 namespace brisko {
 
@@ -38,7 +37,7 @@ struct PackWriteOptions {
 // when complete: on any failure an old pack stays as it was and no partial file is left. Sets
 // PackStamp to the new pack's checksum and creation time. An empty list writes nothing, leaves
 // PackStamp alone and gives NOTHING_TO_PACK.
-PackStatus WritePackFile(const NameList& names, const std::string& packPath,
+Status WritePackFile(const NameList& names, const std::string& packPath,
                          const std::string& baseFolder, const PackWriteOptions& options = {});
 
 // The current UTC time as the pack records it: 100-nanosecond intervals since 1601-01-01, in

@@ -39,7 +39,7 @@ std::string PackTree(const test::TempDir& dir, const test::Tree& tree) {
     NameList names;
     EXPECT_TRUE(ListFolderFiles(scen, scen, names).ok());
     const std::string pack = dir.File("scen.zpk");
-    const PackStatus status = WritePackFile(names, pack, scen);
+    const Status status = WritePackFile(names, pack, scen);
     EXPECT_TRUE(status.ok()) << status.message;
     return pack;
 }
@@ -118,23 +118,24 @@ TEST(ExtractAllTest, NeverWritesThroughALinkThatAppearsDuringExtraction) {
     const std::string out = dir.File("out");
     {
         test::FaultyFiles files;
-        files.mkdir = [&](const std::string& name) {
-            if (name == "Data Files")
-                fs::create_directory_symlink(dir.File("outside"), out + "/" + name);
+        files.fail = [&](const test::CallInfo& call) {
+            if (call.call == test::FileCall::MAKE_FOLDER && call.path == "Data Files")
+                fs::create_directory_symlink(dir.File("outside"), out + "/" + call.path);
             return 0;
         };
         CPackFile file(files);
         file.SetThreads(1);
         ASSERT_TRUE(file.Open(pack));
         EXPECT_FALSE(file.ExtractAll(out));
-        EXPECT_EQ(file.Error().kind, PackStatus::CANNOT_OPEN);
+        EXPECT_EQ(file.Error().kind, Status::CANNOT_OPEN);
         EXPECT_EQ(file.Error().message, out + "/Data Files contains an invalid path.");
     }
     {
         test::FaultyFiles files;
         bool linked = false;
-        files.open = [&](const std::string& name, int flags) {
-            if (name == "units.csv" && (flags & O_CREAT) && !std::exchange(linked, true)) {
+        files.fail = [&](const test::CallInfo& call) {
+            if (call.call == test::FileCall::OPEN && call.path == "units.csv" &&
+                (call.flags & base::kCreate) && !std::exchange(linked, true)) {
                 fs::create_symlink(dir.File("outside/units.csv"), out + "/units.csv");
             }
             return 0;
@@ -155,7 +156,7 @@ TEST(ExtractAllTest, TargetThatIsALinkIsRefused) {
     CPackFile file;
     ASSERT_TRUE(file.Open(pack));
     EXPECT_FALSE(file.ExtractAll(dir.File("out/")));
-    EXPECT_EQ(file.Error().kind, PackStatus::REFUSED);
+    EXPECT_EQ(file.Error().kind, Status::REFUSED);
     EXPECT_EQ(file.Error().message, "The folder " + dir.File("out") +
                                         " is a symbolic link; nothing was extracted into it.");
     EXPECT_EQ(test::ReadTree(dir.File("real")), (test::Tree{{"keep", "1"}}));
@@ -179,7 +180,7 @@ TEST(ExtractAllTest, TargetWhoseParentIsMissingIsNotCreated) {
     CPackFile file;
     ASSERT_TRUE(file.Open(pack));
     EXPECT_FALSE(file.ExtractAll(dir.File("no/out")));
-    EXPECT_EQ(file.Error().kind, PackStatus::CANNOT_OPEN);
+    EXPECT_EQ(file.Error().kind, Status::CANNOT_OPEN);
     EXPECT_EQ(file.Error().message, dir.File("no/out") + " was not found.");
     EXPECT_FALSE(test::Exists(dir.File("no")));
 }
@@ -213,7 +214,7 @@ TEST_P(HostileNames, RefuseThePackAndLeaveTheTarget) {
     CPackFile file;
     ASSERT_TRUE(file.Open(pack)) << file.Error().message;
     EXPECT_FALSE(file.ExtractAll(dir.File("out")));
-    EXPECT_EQ(file.Error().kind, PackStatus::BAD_NAME);
+    EXPECT_EQ(file.Error().kind, Status::BAD_NAME);
     EXPECT_EQ(file.Error().message,
               "The pack " + pack + " cannot be extracted safely: " + GetParam().message);
     EXPECT_EQ(test::ReadTree(dir.File("out")), (test::Tree{{"keep.csv", "1"}}));
@@ -272,29 +273,32 @@ TEST(ExtractAllTest, FailedMemberWritesNameTheFileAndLeaveNoPartialMember) {
     struct Case {
         const char* name;
         std::function<void(test::FaultyFiles&)> arrange;
-        PackStatus::Kind kind;
+        Status::Kind kind;
         const char* message;  // %1 the target folder
     };
     const Case cases[] = {
-        {"DiskFull", [](test::FaultyFiles& f) { f.write = [](std::size_t) { return ENOSPC; }; },
-         PackStatus::WRITE_FAILED, "Disk full while accessing %1/Data Files/ORDERS.CSV."},
+        {"DiskFull", [](test::FaultyFiles& f) { f.FailFrom(test::FileCall::WRITE, 1, ENOSPC); },
+         Status::WRITE_FAILED, "Disk full while accessing %1/Data Files/ORDERS.CSV."},
         {"FolderNotCreated",
          [](test::FaultyFiles& f) {
-             f.mkdir = [](const std::string& name) { return name == "Data Files" ? EACCES : 0; };
+             f.FailPath(test::FileCall::MAKE_FOLDER, "Data Files", EACCES);
          },
-         PackStatus::CANNOT_OPEN, "Access to %1/Data Files was denied."},
+         Status::CANNOT_OPEN, "Access to %1/Data Files was denied."},
         {"FileNotCreated",
          [](test::FaultyFiles& f) {
-             f.open = [](const std::string& name, int flags) {
-                 return name == "ORDERS.CSV" && (flags & O_CREAT) ? EROFS : 0;
+             f.fail = [](const test::CallInfo& call) {
+                 return call.call == test::FileCall::OPEN && call.path == "ORDERS.CSV" &&
+                                (call.flags & base::kCreate)
+                            ? EROFS
+                            : 0;
              };
          },
-         PackStatus::CANNOT_OPEN, "Access to %1/Data Files/ORDERS.CSV was denied."},
+         Status::CANNOT_OPEN, "Access to %1/Data Files/ORDERS.CSV was denied."},
         {"ReadBackFails",
          [](test::FaultyFiles& f) {
-             f.read = [](const std::string& name) { return name == "ORDERS.CSV" ? EIO : 0; };
+             f.FailPath(test::FileCall::READ, "ORDERS.CSV", EIO);
          },
-         PackStatus::READ_FAILED,
+         Status::READ_FAILED,
          "An unknown error occurred while accessing %1/Data Files/ORDERS.CSV."},
     };
     for (const Case& c : cases) {

@@ -58,8 +58,8 @@ TEST(ListFolderFilesTest, HostNameHoldingABackslashIsReportedAndLeftOut) {
     test::MakeTree(scen, {{"a.csv", "1"}, {"z.csv", "2"}});
     test::WriteFile(scen + "/b\\c.csv", "3");  // one file, not a folder b with c.csv in it
     NameList list;
-    const PackStatus status = ListFolderFiles(scen, scen, list);
-    EXPECT_EQ(status.kind, PackStatus::BAD_NAME);
+    const Status status = ListFolderFiles(scen, scen, list);
+    EXPECT_EQ(status.kind, Status::BAD_NAME);
     EXPECT_EQ(status.message, scen +
                                   "/b\\c.csv cannot be packed under its own name: a file or "
                                   "folder name in it holds \"\\\".");
@@ -74,7 +74,7 @@ TEST(ListFolderFilesTest, FollowsLinksButNotRoundInACircle) {
     fs::create_directory_symlink(dir.File("shared"), scen + "/common");
     fs::create_directory_symlink(scen, scen + "/maps/loop");
     NameList list;
-    const PackStatus status = ListFolderFiles(scen, scen, list);
+    const Status status = ListFolderFiles(scen, scen, list);
     EXPECT_EQ(status.message, "The folder " + scen +
                                   "/maps/loop leads back into a folder above it; it was left out.");
     EXPECT_EQ(list, (NameList{"common\\w.csv", "maps\\m.bmp"}));

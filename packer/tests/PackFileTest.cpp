@@ -35,7 +35,7 @@ std::string WritePack(const test::TempDir& dir, const Members& members,
 
 std::string ReadAll(const CPackFile& pack, const PackEntry& entry) {
     Buffer data;
-    const PackStatus status = pack.ReadMember(entry, data);
+    const Status status = pack.ReadMember(entry, data);
     EXPECT_TRUE(status.ok()) << status.message;
     return std::string(data.view());
 }
@@ -78,7 +78,7 @@ TEST(CPackFileTest, FileThatCannotBeOpenedGivesItsTextAndNoDirectory) {
     test::TempDir dir;
     CPackFile pack;
     EXPECT_FALSE(pack.Open(dir.File("missing.zpk")));
-    EXPECT_EQ(pack.Error().kind, PackStatus::CANNOT_OPEN);
+    EXPECT_EQ(pack.Error().kind, Status::CANNOT_OPEN);
     EXPECT_EQ(pack.Error().message, dir.File("missing.zpk") + " was not found.");
     EXPECT_EQ(pack.GetEntry(0), nullptr);
     EXPECT_FALSE(pack.Open(dir.File("")));
@@ -111,7 +111,7 @@ TEST_P(DamagedPacks, AreNotOpened) {
     PackStamp.SetCreated(6);
     CPackFile pack;
     EXPECT_FALSE(pack.Open(path));
-    EXPECT_EQ(pack.Error().kind, PackStatus::NOT_A_PACK);
+    EXPECT_EQ(pack.Error().kind, Status::NOT_A_PACK);
     EXPECT_EQ(pack.Error().message, path + GetParam().reason);
     EXPECT_EQ(pack.GetCount(), 0u);
     EXPECT_EQ(pack.GetEntry(0), nullptr);
@@ -210,8 +210,8 @@ TEST_P(DamagedMembers, FailToReadAndToVerify) {
     CPackFile pack;
     ASSERT_TRUE(pack.Open(path)) << pack.Error().message;
     Buffer data;
-    const PackStatus status = pack.ReadMember(*pack.GetEntry(0), data);
-    EXPECT_EQ(status.kind, PackStatus::DAMAGED_MEMBER);
+    const Status status = pack.ReadMember(*pack.GetEntry(0), data);
+    EXPECT_EQ(status.kind, Status::DAMAGED_MEMBER);
     const std::string message = "The member a.csv of " + path + " is damaged: " + GetParam().reason;
     EXPECT_EQ(status.message, message);
     EXPECT_EQ(pack.VerifyChecksum(pack.StoredChecksum()), CHECK_FAILED_ALL);

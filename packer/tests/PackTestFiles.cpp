@@ -1,54 +1,14 @@
 #include "PackTestFiles.h"
 
-#include <stdlib.h>
 #include <zlib.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
 
 #include "PackFormat.h"
 
 namespace brisko::test {
 
 namespace fs = std::filesystem;
-
-TempDir::TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "brisko-test-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    // Folders made read-only by a test must be writable again to be removed.
-    for (auto it = fs::recursive_directory_iterator(path_, ignored);
-         it != fs::recursive_directory_iterator(); it.increment(ignored)) {
-        if (it->is_directory(ignored) && !it->is_symlink(ignored)) {
-            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
-        }
-    }
-    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
-    fs::remove_all(path_, ignored);
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) throw std::runtime_error("cannot write " + path);
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-bool Exists(const std::string& path) {
-    std::error_code ignored;
-    return fs::exists(fs::symlink_status(path, ignored));
-}
 
 void MakeTree(const std::string& folder, const Tree& tree) {
     for (const auto& [name, bytes] : tree) {

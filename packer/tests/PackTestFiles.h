@@ -7,27 +7,18 @@
 #include <string>
 #include <vector>
 
+#include "FaultyFiles.h"
+#include "TestFiles.h"
+
 namespace brisko::test {
 
-// A fresh folder under the system's temporary folder, removed with everything in it at the end.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::filesystem::path& Path() const { return path_; }
-    // The path of `name` inside the folder, as text.
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
-
-void WriteFile(const std::string& path, const std::string& bytes);
-std::string ReadFile(const std::string& path);
-bool Exists(const std::string& path);
+using base::test::CallInfo;
+using base::test::Exists;
+using base::test::FaultyFiles;
+using base::test::FileCall;
+using base::test::ReadFile;
+using base::test::TempDir;
+using base::test::WriteFile;
 
 // Files by member name ("\" between folders) and their bytes.
 using Tree = std::map<std::string, std::string>;

@@ -25,7 +25,7 @@ using Members = std::vector<std::pair<std::string, std::string>>;
 constexpr std::uint64_t kCreated = 133500000000000000ull;  // a moment in 2024
 
 struct Packed {
-    PackStatus status;
+    Status status;
     std::string bytes;
 };
 
@@ -50,8 +50,8 @@ TEST(WritePackFileTest, EmptyListWritesNothingAndKeepsTheStamp) {
     test::TempDir dir;
     PackStamp.SetChecksum(0x1122334455667788ull);
     PackStamp.SetCreated(99);
-    const PackStatus status = WritePackFile({}, dir.File("p.zpk"), dir.File(""));
-    EXPECT_EQ(status.kind, PackStatus::NOTHING_TO_PACK);
+    const Status status = WritePackFile({}, dir.File("p.zpk"), dir.File(""));
+    EXPECT_EQ(status.kind, Status::NOTHING_TO_PACK);
     EXPECT_EQ(status.message, "There are no files to pack into " + dir.File("p.zpk") + ".");
     EXPECT_TRUE(test::EntriesIn(dir.Path()).empty());
     EXPECT_EQ(PackStamp.Checksum(), 0x1122334455667788ull);
@@ -162,7 +162,7 @@ struct RefusedCase {
     const char* name;
     NameList names;
     test::Tree files;  // what the folder holds
-    PackStatus::Kind kind;
+    Status::Kind kind;
     std::string message;  // %1 and %2: the source paths of the first two names
 };
 
@@ -181,7 +181,7 @@ TEST_P(RefusedNames, EndTheWriteBeforeAnythingIsWritten) {
     test::MakeTree(folder, c.files);
     const std::string pack = dir.File("scen.zpk");
     test::WriteFile(pack, "old pack");
-    const PackStatus status = WritePackFile(c.names, pack, folder);
+    const Status status = WritePackFile(c.names, pack, folder);
     EXPECT_EQ(status.kind, c.kind);
     const auto source = [&](std::size_t i) {
         std::string name = c.names[i];
@@ -204,49 +204,49 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"NameOf260",
                     {kName260},
                     {{kName260, "x"}},
-                    PackStatus::BAD_NAME,
+                    Status::BAD_NAME,
                     "The name %1 is too long for a pack: member names have at most 259 "
                     "characters."},
         RefusedCase{"DotDot",
                     {"..\\x.csv"},
                     {},
-                    PackStatus::BAD_NAME,
+                    Status::BAD_NAME,
                     "The name \"..\\x.csv\" cannot be packed: it holds a \".\" or \"..\" folder."},
         RefusedCase{"Absolute",
                     {"\\x.csv"},
                     {},
-                    PackStatus::BAD_NAME,
+                    Status::BAD_NAME,
                     "The name \"\\x.csv\" cannot be packed: it is an absolute path."},
         RefusedCase{"Drive",
                     {"C:x.csv"},
                     {{"C:x.csv", "x"}},
-                    PackStatus::BAD_NAME,
+                    Status::BAD_NAME,
                     "The name \"C:x.csv\" cannot be packed: it names a drive."},
         RefusedCase{"Empty",
                     {""},
                     {},
-                    PackStatus::BAD_NAME,
+                    Status::BAD_NAME,
                     "The name \"\" cannot be packed: it is empty."},
         RefusedCase{"CaseTwins",
                     {"units.csv", "UNITS.csv"},
                     {{"units.csv", "1"}, {"UNITS.csv", "2"}},
-                    PackStatus::BAD_NAME,
+                    Status::BAD_NAME,
                     "%1 and %2 differ only in letter case; a pack cannot hold both."},
         RefusedCase{"Twice",
                     {"units.csv", "units.csv"},
                     {{"units.csv", "1"}},
-                    PackStatus::BAD_NAME,
+                    Status::BAD_NAME,
                     "%1 and %2 differ only in letter case; a pack cannot hold both."},
         RefusedCase{"FileAndFolder",
                     {"maps", "Maps\\m.bmp"},
                     {{"maps", "1"}, {"Maps\\m.bmp", "2"}},
-                    PackStatus::BAD_NAME,
+                    Status::BAD_NAME,
                     "%1 has the name of the folder of %2; a pack cannot hold both."},
-        RefusedCase{"Vanished", {"gone.csv"}, {}, PackStatus::CANNOT_OPEN, "%1 was not found."},
+        RefusedCase{"Vanished", {"gone.csv"}, {}, Status::CANNOT_OPEN, "%1 was not found."},
         RefusedCase{"Folder",
                     {"maps"},
                     {{"maps\\m.bmp", "1"}},
-                    PackStatus::CANNOT_OPEN,
+                    Status::CANNOT_OPEN,
                     "%1 is not a file that can be packed."}),
     [](const testing::TestParamInfo<RefusedCase>& info) { return std::string(info.param.name); });
 
@@ -265,8 +265,8 @@ TEST(WritePackFileTest, MemberOfTwoGibibytesIsRefused) {
     std::filesystem::create_directories(folder);
     test::WriteFile(folder + "big.bin", "");
     std::filesystem::resize_file(folder + "big.bin", 0x80000000ull);
-    const PackStatus status = WritePackFile({"big.bin"}, dir.File("p.zpk"), folder);
-    EXPECT_EQ(status.kind, PackStatus::TOO_LARGE);
+    const Status status = WritePackFile({"big.bin"}, dir.File("p.zpk"), folder);
+    EXPECT_EQ(status.kind, Status::TOO_LARGE);
     EXPECT_EQ(status.message,
               folder + "big.bin is too large for a pack: a member must stay below 2 GiB.");
     EXPECT_FALSE(test::Exists(dir.File("p.zpk")));
@@ -278,7 +278,7 @@ TEST(WritePackFileTest, PackThatWouldReachTheSizeLimitIsRefused) {
     options.packSizeLimit = 20 + 272 * 2 + 4 + 40;  // room for the directory, not for the data
     const Packed packed =
         PackMembers(dir, {{"a.csv", test::GameTable(10, 5, 1)}, {"b.csv", "1"}}, options);
-    EXPECT_EQ(packed.status.kind, PackStatus::TOO_LARGE);
+    EXPECT_EQ(packed.status.kind, Status::TOO_LARGE);
     EXPECT_EQ(packed.status.message, "The pack " + dir.File("scen.zpk") +
                                          " would reach 4 GiB; a pack must stay below 4 GiB.");
     EXPECT_FALSE(test::Exists(dir.File("scen.zpk")));
@@ -301,7 +301,7 @@ TEST(WritePackFileTest, LinkToAnOldPackKeepsTheLinkAndReplacesTheFileItNames) {
 struct FaultCase {
     const char* name;
     std::function<void(test::FaultyFiles&)> arrange;
-    PackStatus::Kind kind;
+    Status::Kind kind;
     const char* message;  // %1 the pack, %2 the member file t2.csv
 };
 
@@ -329,7 +329,7 @@ TEST_P(FileFaults, LeaveTheOldPackAndNoPartialFile) {
     PackWriteOptions options;
     options.files = &files;
     options.threads = 2;
-    const PackStatus status = WritePackFile(names, pack, dir.File("scen"), options);
+    const Status status = WritePackFile(names, pack, dir.File("scen"), options);
     EXPECT_EQ(status.kind, c.kind);
     EXPECT_EQ(status.message, Format(c.message, pack, dir.File("scen") + "/t2.csv"));
     EXPECT_EQ(test::ReadFile(pack), "old pack");
@@ -345,16 +345,19 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         FaultCase{"PackCannotBeCreated",
                   [](test::FaultyFiles& f) {
-                      f.open = [](const std::string&, int flags) {
-                          return flags & O_CREAT ? EACCES : 0;
+                      f.fail = [](const test::CallInfo& call) {
+                          const unsigned writing = base::kCreate | base::kWrite;
+                          return call.call == test::FileCall::OPEN && (call.flags & writing)
+                                     ? EACCES
+                                     : 0;
                       };
                   },
-                  PackStatus::CANNOT_OPEN, "Access to %1 was denied."},
+                  Status::CANNOT_OPEN, "Access to %1 was denied."},
         FaultCase{"DiskFullOnThirdWrite",
                   [](test::FaultyFiles& f) {
-                      f.write = [](std::size_t call) { return call == 3 ? ENOSPC : 0; };
+                      f.FailNth(test::FileCall::WRITE, 3, ENOSPC);
                   },
-                  PackStatus::WRITE_FAILED, "Disk full while accessing %1."},
+                  Status::WRITE_FAILED, "Disk full while accessing %1."},
         FaultCase{"ShortWritesThenNoProgress",
                   [](test::FaultyFiles& f) {
                       auto calls = std::make_shared<std::size_t>(0);
@@ -362,50 +365,56 @@ INSTANTIATE_TEST_SUITE_P(
                           return ++*calls > 40 ? 0 : std::min<std::size_t>(size, 7);
                       };
                   },
-                  PackStatus::WRITE_FAILED, "Disk full while accessing %1."},
+                  Status::WRITE_FAILED, "Disk full while accessing %1."},
         FaultCase{"FinalHeaderWriteFails",
                   [](test::FaultyFiles& f) {
-                      f.write = [](std::size_t call) { return call == 15 ? EIO : 0; };
+                      f.FailNth(test::FileCall::WRITE, 15, EIO);
                   },
-                  PackStatus::WRITE_FAILED,
+                  Status::WRITE_FAILED,
                   "A hardware I/O error was reported while accessing %1."},
-        FaultCase{"SyncFails", [](test::FaultyFiles& f) { f.syncError = EIO; },
-                  PackStatus::WRITE_FAILED,
+        FaultCase{"SyncFails", [](test::FaultyFiles& f) { f.FailFrom(test::FileCall::SYNC, 1, EIO); },
+                  Status::WRITE_FAILED,
                   "A hardware I/O error was reported while accessing %1."},
-        FaultCase{"CloseFails", [](test::FaultyFiles& f) { f.closeError = EDQUOT; },
-                  PackStatus::WRITE_FAILED, "Disk full while accessing %1."},
-        FaultCase{"RenameFails", [](test::FaultyFiles& f) { f.renameError = EXDEV; },
-                  PackStatus::WRITE_FAILED, "An unknown error occurred while accessing %1."},
+        FaultCase{"CloseFails", [](test::FaultyFiles& f) { f.FailFrom(test::FileCall::CLOSE, 1, EDQUOT); },
+                  Status::WRITE_FAILED, "Disk full while accessing %1."},
+        FaultCase{"RenameFails", [](test::FaultyFiles& f) { f.FailFrom(test::FileCall::RENAME, 1, EXDEV); },
+                  Status::WRITE_FAILED, "An unknown error occurred while accessing %1."},
         FaultCase{"MemberCannotBeOpened",
                   [](test::FaultyFiles& f) {
-                      f.open = [](const std::string& path, int) {
-                          return IsMember(path) ? EACCES : 0;
+                      f.fail = [](const test::CallInfo& call) {
+                          return call.call == test::FileCall::OPEN && IsMember(call.path) ? EACCES
+                                                                                       : 0;
                       };
                   },
-                  PackStatus::CANNOT_OPEN, "Access to %2 was denied."},
+                  Status::CANNOT_OPEN, "Access to %2 was denied."},
         FaultCase{"MemberReadFails",
                   [](test::FaultyFiles& f) {
-                      f.read = [](const std::string& path) { return IsMember(path) ? EIO : 0; };
+                      f.fail = [](const test::CallInfo& call) {
+                          return call.call == test::FileCall::READ && IsMember(call.path) ? EIO
+                                                                                       : 0;
+                      };
                   },
-                  PackStatus::READ_FAILED, "An unknown error occurred while accessing %2."},
+                  Status::READ_FAILED, "An unknown error occurred while accessing %2."},
         FaultCase{"MemberGrewAfterListing",
                   [](test::FaultyFiles& f) {
-                      f.open = [](const std::string& path, int) {
-                          if (IsMember(path)) {
-                              test::WriteFile(path, test::ReadFile(path) + "9,9,\r\n");
+                      f.fail = [](const test::CallInfo& call) {
+                          if (call.call == test::FileCall::OPEN && IsMember(call.path)) {
+                              test::WriteFile(call.path, test::ReadFile(call.path) + "9,9,\r\n");
                           }
                           return 0;
                       };
                   },
-                  PackStatus::READ_FAILED, "%2 changed while it was being packed."},
+                  Status::READ_FAILED, "%2 changed while it was being packed."},
         FaultCase{"MemberShrankAfterListing",
                   [](test::FaultyFiles& f) {
-                      f.open = [](const std::string& path, int) {
-                          if (IsMember(path)) test::WriteFile(path, "1,");
+                      f.fail = [](const test::CallInfo& call) {
+                          if (call.call == test::FileCall::OPEN && IsMember(call.path)) {
+                              test::WriteFile(call.path, "1,");
+                          }
                           return 0;
                       };
                   },
-                  PackStatus::READ_FAILED, "%2 changed while it was being packed."}),
+                  Status::READ_FAILED, "%2 changed while it was being packed."}),
     [](const testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.name); });
 
 TEST(WritePackFileTest, PackWhoseFolderIsAFileCannotBeCreated) {
@@ -413,8 +422,8 @@ TEST(WritePackFileTest, PackWhoseFolderIsAFileCannotBeCreated) {
     test::TempDir dir;
     test::MakeTree(dir.File("scen"), {{"a.csv", "1"}});
     test::WriteFile(dir.File("plain"), "x");
-    const PackStatus status = WritePackFile({"a.csv"}, dir.File("plain/p.zpk"), dir.File("scen"));
-    EXPECT_EQ(status.kind, PackStatus::CANNOT_OPEN);
+    const Status status = WritePackFile({"a.csv"}, dir.File("plain/p.zpk"), dir.File("scen"));
+    EXPECT_EQ(status.kind, Status::CANNOT_OPEN);
     EXPECT_EQ(status.message, dir.File("plain/p.zpk") + " contains an invalid path.");
     EXPECT_EQ(test::ReadFile(dir.File("plain")), "x");
 }

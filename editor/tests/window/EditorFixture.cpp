@@ -1,6 +1,6 @@
 #include "EditorFixture.h"
 
-#include "Cp1252.h"
+#include "QtCp1252.h"
 #include "ProfileFile.h"
 
 namespace tavrel::test {
@@ -53,7 +53,7 @@ void EditorFixture::ClickCell(int row, int column) {
 }
 
 std::string EditorFixture::EditorText() {
-    return ToCp1252(window->Editor().text());
+    return desktop::ToCp1252(window->Editor().text());
 }
 
 std::string EditorFixture::Cell(int row, int column) const {

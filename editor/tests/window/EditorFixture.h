@@ -9,10 +9,18 @@
 
 #include "CellEditor.h"
 #include "EditorWindow.h"
+#include "ProfileFile.h"
 #include "ScriptedPlatform.h"
 #include "TestFiles.h"
 
 namespace tavrel::test {
+
+using base::ReadProfileString;
+using base::WriteProfileString;
+using base::test::ReadFile;
+using base::test::TempDir;
+using base::test::WriteFile;
+using desktop::test::ScriptedPlatform;
 
 class EditorFixture : public testing::Test {
 protected:

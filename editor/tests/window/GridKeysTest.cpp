@@ -7,7 +7,7 @@
 #include <QTest>
 #include <QToolTip>
 
-#include "Cp1252.h"
+#include "QtCp1252.h"
 #include "EditorFixture.h"
 
 namespace tavrel::test {

@@ -3,7 +3,7 @@
 
 #include <QAbstractItemModelTester>
 
-#include "Cp1252.h"
+#include "QtCp1252.h"
 #include "GridModel.h"
 
 namespace tavrel {
@@ -35,20 +35,20 @@ TEST(Cp1252Test, EveryByteSurvivesTheRoundTrip) {
     std::string bytes;
     for (int b = 0; b < 256; ++b)
         bytes.push_back(static_cast<char>(b));
-    const QString text = FromCp1252(bytes);
+    const QString text = desktop::FromCp1252(bytes);
     EXPECT_EQ(text.size(), 256);
     EXPECT_EQ(text[0x80], QChar(0x20AC));  // euro sign
     EXPECT_EQ(text[0x9F], QChar(0x0178));
     EXPECT_EQ(text[0x81], QChar(0x0081));  // undefined bytes stand for themselves
     EXPECT_EQ(text[0xE9], QChar(0x00E9));
-    EXPECT_TRUE(FitsCp1252(text));
-    EXPECT_EQ(ToCp1252(text), bytes);
+    EXPECT_TRUE(desktop::FitsCp1252(text));
+    EXPECT_EQ(desktop::ToCp1252(text), bytes);
 }
 
 TEST(Cp1252Test, CharactersOutsideTheCodePageBecomeQuestionMarks) {
     const QString text = QString::fromUtf8("A\u20AC \u2603 \U0001F600 \u0100z");
-    EXPECT_FALSE(FitsCp1252(text));
-    EXPECT_EQ(ToCp1252(text), "A\x80 ? ? ?z");
+    EXPECT_FALSE(desktop::FitsCp1252(text));
+    EXPECT_EQ(desktop::ToCp1252(text), "A\x80 ? ? ?z");
 }
 
 }  // namespace

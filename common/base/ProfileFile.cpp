@@ -8,7 +8,7 @@
 
 #include "AtomicFile.h"
 
-namespace tavrel {
+namespace base {
 namespace {
 
 bool IsBlank(char c) {
@@ -166,8 +166,8 @@ bool WriteProfileString(const std::string& path, std::string_view section, std::
     std::string bytes;
     for (const std::string& line : lines)
         bytes += line + "\r\n";
-    AtomicFile file(FileOps::System(), path);
+    AtomicFile file(FileLayer::System(), path);
     return file.Create() && file.Write(bytes.data(), bytes.size()) && file.Commit();
 }
 
-}  // namespace tavrel
+}  // namespace base

@@ -1,6 +1,6 @@
-// The desktop services the editor's window uses: modal message boxes, the open and save file
+// The desktop services the programs' windows use: modal message boxes, the open and save file
 // dialogs, running a dialog of our own, the keyboard's Caps Lock state, the clipboard and the
-// settings file. The window asks for them only through this interface, so that tests answer
+// settings file. The windows ask for them only through this interface, so that tests answer
 // every question without a person.
 #pragma once
 
@@ -13,7 +13,7 @@ class QDialog;
 class QKeyEvent;
 class QWidget;
 
-namespace tavrel {
+namespace desktop {
 
 class Platform {
 public:
@@ -70,4 +70,4 @@ private:
     bool capsLock_ = false;  // last state seen in a typed letter
 };
 
-}  // namespace tavrel
+}  // namespace desktop

@@ -10,7 +10,7 @@
 
 #include "Platform.h"
 
-namespace tavrel::test {
+namespace desktop::test {
 
 class ScriptedPlatform : public Platform {
 public:
@@ -52,4 +52,4 @@ private:
     std::optional<std::string> NextFile(bool save, const FileDialog& dialog);
 };
 
-}  // namespace tavrel::test
+}  // namespace desktop::test

@@ -7,7 +7,7 @@
 #include "ProfileFile.h"
 #include "TestFiles.h"
 
-namespace tavrel {
+namespace base {
 namespace {
 
 // Mixed case, blanks, quotes, comments, other sections, a backslash path, 8-bit bytes, LF and
@@ -105,4 +105,4 @@ TEST_F(ProfileFileTest, AMissingFileIsCreatedAndAnUnwritableOneLeftAlone) {
 }
 
 }  // namespace
-}  // namespace tavrel
+}  // namespace base

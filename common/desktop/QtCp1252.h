@@ -1,13 +1,13 @@
-// The tables' 8-bit text shown and typed in the Windows-1252 code page. Every byte decodes to one
-// character and back to the same byte (the five bytes the code page leaves undefined map to the
-// control characters of the same value), so a cell survives the round trip through the grid.
+// The game's 8-bit texts (Windows-1252) shown and typed in Qt's widgets. Every byte decodes to one
+// character and back to the same byte, so a cell or a name survives the round trip through a
+// widget.
 #pragma once
 
 #include <QString>
 #include <string>
 #include <string_view>
 
-namespace tavrel {
+namespace desktop {
 
 QString FromCp1252(std::string_view bytes);
 // Characters the code page cannot hold become "?", as the platform writes them.
@@ -15,4 +15,4 @@ std::string ToCp1252(const QString& text);
 // True when every character of the text has a byte in the code page.
 bool FitsCp1252(const QString& text);
 
-}  // namespace tavrel
+}  // namespace desktop

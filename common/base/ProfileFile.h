@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-namespace tavrel {
+namespace base {
 
 // The value of key in section, or `fallback` when the file, the section or the key is missing.
 // At most `maxChars` characters of the value are returned.
@@ -29,4 +29,4 @@ int ReadProfileInt(const std::string& path, std::string_view section, std::strin
 bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
                         std::string_view value);
 
-}  // namespace tavrel
+}  // namespace base

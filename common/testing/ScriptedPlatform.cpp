@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-namespace tavrel::test {
+namespace desktop::test {
 
 Platform::Answer ScriptedPlatform::ShowMessage(QWidget*, const QString& caption,
                                                const QString& text, Buttons buttons, Icon icon) {
@@ -50,4 +50,4 @@ std::vector<QString> ScriptedPlatform::MessageTexts() const {
     return texts;
 }
 
-}  // namespace tavrel::test
+}  // namespace desktop::test

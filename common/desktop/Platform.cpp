@@ -11,22 +11,22 @@
 
 #include "ProfileFile.h"
 
-namespace tavrel {
+namespace desktop {
 
 std::string Platform::ReadProfileString(const std::string& path, std::string_view section,
                                         std::string_view key, std::string_view fallback,
                                         std::size_t maxChars) {
-    return tavrel::ReadProfileString(path, section, key, fallback, maxChars);
+    return base::ReadProfileString(path, section, key, fallback, maxChars);
 }
 
 int Platform::ReadProfileInt(const std::string& path, std::string_view section,
                              std::string_view key, int fallback) {
-    return tavrel::ReadProfileInt(path, section, key, fallback);
+    return base::ReadProfileInt(path, section, key, fallback);
 }
 
 bool Platform::WriteProfileString(const std::string& path, std::string_view section,
                                   std::string_view key, std::string_view value) {
-    return tavrel::WriteProfileString(path, section, key, value);
+    return base::WriteProfileString(path, section, key, value);
 }
 
 namespace {
@@ -121,4 +121,4 @@ QString QtPlatform::ClipboardText() {
     return QApplication::clipboard()->text();
 }
 
-}  // namespace tavrel
+}  // namespace desktop

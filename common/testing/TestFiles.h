@@ -1,0 +1,40 @@
+// Scratch folders, whole-file reads and writes, and a way to run a check as a user without root's
+// rights, for every test program.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace base::test {
+
+// A fresh folder under the system's temporary folder, removed with everything in it at the end.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& Path() const { return path_; }
+    // The path of `name` inside the folder, as text.
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+void WriteFile(const std::string& path, const std::string& bytes);
+std::string ReadFile(const std::string& path);
+bool Exists(const std::string& path);
+
+// Runs `check` as a user without root's rights and gives what it returned: "" when it passed,
+// else what went wrong. When this process is not root, `check` runs here directly. As root it runs
+// in a child process as the user "nobody" (uid and gid 65534), so that permissions hold as they
+// do for a real user; the folders it uses must be open to that user.
+std::string AsUnprivilegedUser(const std::function<std::string()>& check);
+
+// True when the process runs as root, whose writes no permission stops.
+bool RunningAsRoot();
+
+}  // namespace base::test
