@@ -64,7 +64,7 @@ public:
     // The name of the extraction folder below the scenarios folder.
     static constexpr char kExtractFolder[] = "__TEMP_SCEN__";
 
-signals:
+Q_SIGNALS:
     // The batch build has reached a scenario (index from 0), on the window's thread.
     void BatchProgressed(int index, int count);
 
