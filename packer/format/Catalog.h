@@ -1,12 +1,12 @@
 // "catalog.txt": the checksums of all scenario packs as a source fragment for the game's build,
 // two arrays of SCEN_COUNT values (low halves unsigned, high halves signed), CR LF line ends:
 //
-//   const unsigned long TableLowPart[ SCEN_COUNT ] = 
+//   const unsigned long TableLowPart[ SCEN_COUNT ] =
 //   {
 //   	<low of slot 0>,          ... one line per slot
 //   };
 //
-//   const long TableHighPart[ SCEN_COUNT ] = 
+//   const long TableHighPart[ SCEN_COUNT ] =
 //   {
 //   	<high of slot 0>,         ... one line per slot
 //   };
@@ -23,6 +23,10 @@ namespace brisko {
 
 // The number of scenario packs of the game, and so of catalog slots.
 constexpr int SCEN_COUNT = 52;
+
+// The declarations that open the two arrays (each followed by a blank, then CR LF).
+constexpr char kCatalogLowDeclaration[] = "const unsigned long TableLowPart[ SCEN_COUNT ] = ";
+constexpr char kCatalogHighDeclaration[] = "const long TableHighPart[ SCEN_COUNT ] = ";
 
 // One slot: a pack's 64-bit checksum as its two halves.
 struct CatalogSlot {

@@ -31,8 +31,16 @@ std::vector<std::string> NamesIn(FileLayer& files, const std::string& folder) {
     return names;
 }
 
-Status ListInto(FileLayer& files, const std::string& folder, std::size_t baseLength,
-                NameList& list, std::vector<FolderId>& ancestors) {
+const char* NameProblemText(HostNameProblem problem) {
+    if (problem == HostNameProblem::BACKSLASH) {
+        return "%1 cannot be packed under its own name: a file or folder name in it holds \"\\\".";
+    }
+    return "%1 cannot be packed: its name holds a character that the game's code page "
+           "(Windows-1252) cannot hold.";
+}
+
+Status ListInto(FileLayer& files, const std::string& folder, std::size_t baseLength, NameList& list,
+                std::vector<FolderId>& ancestors) {
     Status first;
     const auto keep = [&first](Status status) {
         if (first.ok()) first = std::move(status);
@@ -57,12 +65,10 @@ Status ListInto(FileLayer& files, const std::string& folder, std::size_t baseLen
             continue;
         }
         std::string member;
-        if (!HostToMember(std::string_view(path).substr(baseLength), member)) {
-            keep(Status::Error(
-                Status::BAD_NAME,
-                Format("%1 cannot be packed under its own name: a file or folder name in it "
-                       "holds \"\\\".",
-                       path)));
+        const HostNameProblem problem =
+            HostToMember(std::string_view(path).substr(baseLength), member);
+        if (problem != HostNameProblem::NONE) {
+            keep(Status::Error(Status::BAD_NAME, Format(NameProblemText(problem), path)));
             continue;
         }
         list.push_back(std::move(member));
@@ -85,8 +91,7 @@ std::string WithoutTrailingSeparators(std::string path) {
 
 // Opens the folder `name` inside `parent` without following a link, making it readable and
 // writable for its owner first when it is not (so that its contents can be removed).
-int OpenFolderToEmpty(FileLayer& files, int parent, const std::string& name,
-                      const FileInfo& info) {
+int OpenFolderToEmpty(FileLayer& files, int parent, const std::string& name, const FileInfo& info) {
     const unsigned flags = base::kRead | base::kFolder | base::kNoFollow;
     const unsigned owned = info.permissions | 0700;
     int fd = files.OpenAt(parent, name, flags);
@@ -97,24 +102,36 @@ int OpenFolderToEmpty(FileLayer& files, int parent, const std::string& name,
     return fd;
 }
 
-// Empties the open folder `fd` and closes it.
-bool EmptyFolder(FileLayer& files, int fd, int depth) {
+// Records the first entry that could not be removed, and why.
+void Note(EmptyFailure* failure, const std::string& path, int error) {
+    if (failure && failure->path.empty()) *failure = {path, error};
+}
+
+// Empties the open folder `fd` (shown as `shown`) and closes it.
+bool EmptyFolder(FileLayer& files, int fd, const std::string& shown, int depth,
+                 EmptyFailure* failure) {
     std::vector<std::string> names;
     bool result = files.ListFolder(fd, names) == 0;
+    if (!result) Note(failure, shown, errno);
     std::sort(names.begin(), names.end());
     for (const std::string& name : names) {
+        const std::string path = AsFolder(shown) + name;
         FileInfo info;
         if (files.StatAt(fd, name, info) != 0) {
-            if (errno != ENOENT) result = false;
+            if (errno != ENOENT) result = false, Note(failure, path, errno);
             continue;
         }
         if (!info.IsFolder()) {
             // Files, links (as links) and anything else that is no folder.
-            if (files.UnlinkAt(fd, name) != 0 && errno != ENOENT) result = false;
+            if (files.UnlinkAt(fd, name) != 0 && errno != ENOENT) {
+                result = false, Note(failure, path, errno);
+            }
             continue;
         }
         const int sub = depth < kMaxDeleteDepth ? OpenFolderToEmpty(files, fd, name, info) : -1;
-        if (sub < 0 || !EmptyFolder(files, sub, depth + 1)) {
+        if (sub < 0) {
+            result = false, Note(failure, path, depth < kMaxDeleteDepth ? errno : ENAMETOOLONG);
+        } else if (!EmptyFolder(files, sub, path, depth + 1, failure)) {
             result = false;
         } else {
             files.UnlinkAt(fd, name, true);  // a failure here goes unreported
@@ -176,7 +193,7 @@ bool MatchesWildcard(std::string_view pattern, std::string_view name) {
 }
 
 bool FolderExists(const std::string& path, FileLayer& files) {
-    if (path.size() < 2) return false;
+    if (path.empty()) return false;
     FileInfo info;
     if (files.Stat(path, info) == 0 && info.IsFile() && info.size > 0) return false;
     int fd = files.Open(path, base::kRead | base::kFolder);
@@ -200,11 +217,12 @@ bool DeleteFolderContents(const std::string& folder, FileLayer& files) {
     if (!MayEmptyFolder(folder, files)) return false;
     const std::string path = WithoutTrailingSeparators(folder);
     const int fd = files.Open(path, base::kRead | base::kFolder | base::kNoFollow);
-    return fd >= 0 && EmptyFolder(files, fd, 0);
+    return fd >= 0 && EmptyFolder(files, fd, path, 0, nullptr);
 }
 
-bool DeleteFolderContentsAt(int folderFd, FileLayer& files) {
-    return EmptyFolder(files, folderFd, 0);
+bool EmptyOpenFolder(int folderFd, const std::string& shown, FileLayer& files,
+                     EmptyFailure* failure) {
+    return EmptyFolder(files, folderFd, shown, 0, failure);
 }
 
 }  // namespace brisko
