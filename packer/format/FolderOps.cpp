@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -39,41 +40,74 @@ const char* NameProblemText(HostNameProblem problem) {
            "(Windows-1252) cannot hold.";
 }
 
-Status ListInto(FileLayer& files, const std::string& folder, std::size_t baseLength, NameList& list,
-                std::vector<FolderId>& ancestors) {
-    Status first;
-    const auto keep = [&first](Status status) {
-        if (first.ok()) first = std::move(status);
-    };
-    for (const std::string& name : NamesIn(files, folder)) {
+// One listing of a folder tree: where it stands, what it found, and its first problem.
+class Listing {
+public:
+    Listing(FileLayer& files, std::size_t baseLength, NameList& list)
+        : files_(files), baseLength_(baseLength), list_(list) {}
+
+    void Folder(const std::string& folder);
+    void Enter(const std::string& folder);
+    Status Result() { return std::move(first_); }
+
+private:
+    void Keep(const char* pattern, const std::string& a, const std::string& b = "") {
+        if (first_.ok()) first_ = Status::Error(Status::BAD_NAME, Format(pattern, a, b));
+    }
+    void File(const std::string& path);
+
+    FileLayer& files_;
+    const std::size_t baseLength_;
+    NameList& list_;
+    std::vector<FolderId> ancestors_;
+    std::unordered_map<std::string, std::string> seen_;  // member name -> host path
+    Status first_;
+};
+
+// Lists the folder whose id is already among the ancestors.
+void Listing::Folder(const std::string& folder) {
+    for (const std::string& name : NamesIn(files_, folder)) {
         if (name[0] == '.') continue;
         const std::string path = folder + name;
-        if (FolderExists(path, files)) {
-            FileInfo info;
-            if (files.Stat(path, info) != 0) continue;
-            const FolderId id{info.device, info.node};
-            if (std::find(ancestors.begin(), ancestors.end(), id) != ancestors.end()) {
-                keep(Status::Error(
-                    Status::BAD_NAME,
-                    Format("The folder %1 leads back into a folder above it; it was left out.",
-                           path)));
-                continue;
-            }
-            ancestors.push_back(id);
-            keep(ListInto(files, path + kHostSeparator, baseLength, list, ancestors));
-            ancestors.pop_back();
-            continue;
+        if (FolderExists(path, files_)) {
+            Enter(path);
+        } else {
+            File(path);
         }
-        std::string member;
-        const HostNameProblem problem =
-            HostToMember(std::string_view(path).substr(baseLength), member);
-        if (problem != HostNameProblem::NONE) {
-            keep(Status::Error(Status::BAD_NAME, Format(NameProblemText(problem), path)));
-            continue;
-        }
-        list.push_back(std::move(member));
     }
-    return first;
+}
+
+void Listing::Enter(const std::string& folder) {
+    FileInfo info;
+    if (files_.Stat(folder, info) != 0) return;
+    const FolderId id{info.device, info.node};
+    if (std::find(ancestors_.begin(), ancestors_.end(), id) != ancestors_.end()) {
+        Keep("The folder %1 leads back into a folder above it; it was left out.", folder);
+        return;
+    }
+    ancestors_.push_back(id);
+    Folder(AsFolder(folder));
+    ancestors_.pop_back();
+}
+
+void Listing::File(const std::string& path) {
+    std::string member;
+    const HostNameProblem problem =
+        HostToMember(std::string_view(path).substr(baseLength_), member);
+    if (problem != HostNameProblem::NONE) {
+        Keep(NameProblemText(problem), path);
+        return;
+    }
+    // Two host names (one UTF-8, one already 8-bit) can give the same member name.
+    const auto [at, added] = seen_.emplace(member, path);
+    if (!added) {
+        Keep(
+            "%1 and %2 have the same name in the game's code page (Windows-1252); a pack cannot "
+            "hold both.",
+            at->second, path);
+        return;
+    }
+    list_.push_back(std::move(member));
 }
 
 bool EndsWithDotLevel(const std::string& path) {
@@ -171,10 +205,9 @@ Status ListFolderFiles(const std::string& folder, const std::string& baseFolder,
     const std::string start = AsFolder(folder);
     const std::string base = AsFolder(baseFolder);
     const std::size_t baseLength = start.compare(0, base.size(), base) == 0 ? base.size() : 0;
-    std::vector<FolderId> ancestors;
-    FileInfo info;
-    if (files.Stat(start, info) == 0) ancestors.push_back({info.device, info.node});
-    return ListInto(files, start, baseLength, list, ancestors);
+    Listing listing(files, baseLength, list);
+    listing.Enter(start);
+    return listing.Result();
 }
 
 void ListMatchingFiles(const std::string& pattern, NameList& list, FileLayer& files) {

@@ -1,5 +1,7 @@
 #include "HostPath.h"
 
+#include <algorithm>
+
 #include "Cp1252.h"
 
 namespace brisko {
@@ -62,6 +64,25 @@ std::string AsFolder(std::string folder) {
 
 std::string HostJoin(const std::string& folder, std::string_view member) {
     return AsFolder(folder) + MemberToHost(member);
+}
+
+std::string SourcePath(const std::string& folder, std::string_view member, FileLayer& files) {
+    const bool ascii = std::all_of(member.begin(), member.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii || !kHostNamesUtf8) return HostJoin(folder, member);
+    std::string path = AsFolder(folder);
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = member.find(kMemberSeparator, start);
+        const std::string_view level = member.substr(start, end - start);
+        const std::string utf8 = base::Cp1252ToUtf8(level);
+        FileInfo info;
+        const bool asUtf8 = utf8 == level || files.LinkStat(path + utf8, info) == 0;
+        path += asUtf8 ? utf8 : std::string(level);
+        if (end == std::string_view::npos) return path;
+        path += kHostSeparator;
+        start = end + 1;
+    }
 }
 
 std::string FoldCase(std::string_view name) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "PackBase.h"
+
 namespace brisko {
 
 #ifdef _WIN32
@@ -37,6 +39,11 @@ std::string AsFolder(std::string folder);
 
 // folder + member, the member mapped to the host.
 std::string HostJoin(const std::string& folder, std::string_view member);
+
+// The host path of a member's source file below `folder`, for a name that ListFolderFiles gave:
+// each file or folder name as UTF-8, or, where nothing of that name exists, as the 8-bit bytes it
+// is (a host name that was no UTF-8 when it was listed).
+std::string SourcePath(const std::string& folder, std::string_view member, FileLayer& files);
 
 // The folded form of an 8-bit name, for comparing names without regard to letter case, the
 // Windows-1252 letters included ("É" and "é" are the same letter).

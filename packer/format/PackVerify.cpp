@@ -39,14 +39,17 @@ std::vector<Status> CPackFile::VerifyMembers() const {
     std::vector<Status> problems;
     Buffer data;
     Buffer compressed;
-    std::uint64_t expected = 0;  // where the member's data starts in a pack as the writer makes it
+    // A member is out of place when its data starts neither where the writer puts it (behind the
+    // sizes of all members before it) nor right behind the member before it: so a gap, or one
+    // record moved, names only the member where the order breaks.
     std::uint64_t total = 0;
+    std::uint64_t previousEnd = 0;
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         const PackEntry& entry = entries_[i];
-        if (entry.dataOffset != expected) {
-            problems.push_back(OutOfPlace(path_, entry, expected, i == 0));
+        if (entry.dataOffset != total && entry.dataOffset != previousEnd) {
+            problems.push_back(OutOfPlace(path_, entry, previousEnd, i == 0));
         }
-        expected = std::uint64_t{entry.dataOffset} + entry.compressedSize;
+        previousEnd = std::uint64_t{entry.dataOffset} + entry.compressedSize;
         total += entry.compressedSize;
         if (entry.compressedSize == 0) {
             problems.push_back(NoData(path_, entry));

@@ -61,7 +61,7 @@ Status BuildDirectory(FileLayer& files, const NameList& names, const std::string
     jobs.resize(names.size());
     for (std::size_t i = 0; i < names.size(); ++i) {
         MemberJob& job = jobs[i];
-        job.sourcePath = HostJoin(baseFolder, names[i]);
+        job.sourcePath = SourcePath(baseFolder, names[i], files);
         FileInfo info;
         if (files.Stat(job.sourcePath, info) != 0) {
             return FileError(Status::CANNOT_OPEN, job.sourcePath, errno);
