@@ -17,6 +17,7 @@
 #include "PackStamp.h"
 #include "PackWriter.h"
 #include "ScenarioBatch.h"
+#include "ZpkBuild.h"
 #include "ZpkOptions.h"
 #include "ZpkText.h"
 
@@ -231,6 +232,7 @@ int Run(int argc, char** argv) {
     if (options.command == "info") return Info(options);
     if (options.command == "pack") return Pack(options);
     if (options.command == "extract") return Extract(options);
+    if (options.command == "build") return Build(options);
     return Verify(options);
 }
 

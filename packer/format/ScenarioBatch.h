@@ -34,15 +34,15 @@ std::string_view ScenarioFolderName(int index);
 
 // What became of one scenario of the batch.
 struct ScenarioOutcome {
-    int index = 0;             // in ScenarioPackNames
-    std::string packName;      // the entry of ScenarioPackNames
-    bool built = false;        // the new pack was written and opened again
-    std::uint32_t members = 0;           // in the new pack
-    std::uint32_t commonTables = 0;      // of the ten, the number that went into the pack
-    std::uint64_t uncompressedBytes = 0; // the members' sizes together
-    std::uint64_t packBytes = 0;         // the pack file's size
-    CatalogSlot checksum;      // the pack's checksum; 0 and 0 when it was not built
-    Status reason;             // why it was not built, as a user text naming the folder or pack
+    int index = 0;                        // in ScenarioPackNames
+    std::string packName;                 // the entry of ScenarioPackNames
+    bool built = false;                   // the new pack was written and opened again
+    std::uint32_t members = 0;            // in the new pack
+    std::uint32_t commonTables = 0;       // of the ten, the number that went into the pack
+    std::uint64_t uncompressedBytes = 0;  // the members' sizes together
+    std::uint64_t packBytes = 0;          // the pack file's size
+    CatalogSlot checksum;                 // the pack's checksum; 0 and 0 when it was not built
+    Status reason;  // why it was not built, as a user text naming the folder or pack
 };
 
 // One step of the batch, reported on the thread that called BuildAllPacks, in table order.
@@ -96,9 +96,11 @@ struct BatchResult {
 //   1. The scenario folder is root + "Scenarios/" + folder name; a missing folder is not built.
 //   2. Each common table is copied from root + "Data Files/" into the scenario's "Data Files/"
 //      folder, replacing a file of that name in any letter case ("weapons.csv" gives way to
-//      "Weapons.csv"). A missing source or a scenario without "Data Files/" skips that table.
+//      "Weapons.csv"). A missing source (the scenario's own file of that name then stays) or a
+//      scenario without "Data Files/" skips that table.
 //   3. The folder is listed; every file whose relative path holds none of ".csv", ".ini" and
-//      ".txt" (letter case counts) is deleted from the disk. Empty folders stay.
+//      ".txt" (letter case counts) is deleted from the disk, never through a linked folder.
+//      Empty folders stay.
 //   4. The rest is packed (as WritePackFile) beside the old pack, which is replaced only when the
 //      new one is complete.
 //   5. The copies of the common tables are deleted again, and the new pack is opened to read its

@@ -84,6 +84,33 @@ bool StreamCache::Get(std::string_view bytes, bool table, int user, StreamCompre
     return CompressBytes(bytes, compressor, work, stream);
 }
 
+void StreamCache::Warm(std::string_view bytes, bool table, int user, StreamCompressor& compressor,
+                       Buffer& work) {
+    const Key key{HashBytes(bytes), bytes.size()};
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (std::shared_ptr<Entry> found = FindLocked(key, bytes)) {
+            found->lastUser = std::max(found->lastUser, user);
+            return;
+        }
+        if (heldBytes_ + bytes.size() > byteLimit_) return;
+    }
+    std::shared_ptr<Entry> fresh = MakeEntry(bytes, user);
+    if (!fresh) return;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (std::shared_ptr<Entry> found = FindLocked(key, bytes)) {
+            found->lastUser = std::max(found->lastUser, user);
+            return;
+        }
+        heldBytes_ += fresh->bytes.size();
+        entries_.emplace(key, fresh);
+    }
+    Buffer stream;
+    TableContribution sum;
+    CompressAndKeep(fresh, key, bytes, table, compressor, work, stream, sum);
+}
+
 bool StreamCache::CompressAndKeep(const std::shared_ptr<Entry>& entry, const Key& key,
                                   std::string_view bytes, bool table, StreamCompressor& compressor,
                                   Buffer& work, Buffer& stream, TableContribution& sum) {
@@ -167,6 +194,11 @@ void StreamCache::DropUpTo(int user) {
             ++it;
         }
     }
+}
+
+std::size_t StreamCache::HeldBytes() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return heldBytes_;
 }
 
 std::size_t StreamCache::Hits() const {

@@ -35,8 +35,15 @@ public:
     bool Get(std::string_view bytes, bool table, int user, StreamCompressor& compressor,
              Buffer& work, Buffer& stream, TableContribution& sum);
 
-    // Whether the cache still takes new contents.
+    // Compresses and keeps `bytes` ahead of need, unless they are kept (or being compressed)
+    // already; then only notes `user` among those who need them. Throws nothing.
+    void Warm(std::string_view bytes, bool table, int user, StreamCompressor& compressor,
+              Buffer& work);
+
+    // Whether the cache still takes new contents, and the bytes it holds.
     bool HasRoom() const;
+    std::size_t HeldBytes() const;
+    std::size_t Limit() const { return byteLimit_; }
     // Forgets every content whose last user is at most `user` (no longer needed).
     void DropUpTo(int user);
 
