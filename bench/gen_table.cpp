@@ -19,9 +19,11 @@ struct Random {
     unsigned Below(unsigned n) { return static_cast<unsigned>(Next() % n); }
 };
 
-const char* const kWords[] = {"Rifle", "MG42",  "Bren",     "Sherman",   "Tiger",  "Mortar",   "HQ",
-                              "Scout", "Para",  "Jeep",     "Halftrack", "Panzer", "Infantry", "AT",
-                              "Flak",  "Recon", "Engineer", "Medic",     "Sniper", "Crew"};
+// Unit and order words of the game's invented armies.
+const char* const kWords[] = {"Rifle",    "Lancer", "Carter", "Warden",   "Mortar",
+                              "Pioneer",  "HQ",     "Scout",  "Sapper",   "Signaller",
+                              "Ranger",   "Drover", "Bowman", "Infantry", "Guard",
+                              "Engineer", "Medic",  "Sniper", "Crew",     "Harrier"};
 const char* const kTitles[] = {"id",  "name", "side", "type", "men",   "ammo",  "morale", "exp",
                                "dir", "x",    "y",    "z",    "speed", "armor", "range",  "weapon"};
 

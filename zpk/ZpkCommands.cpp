@@ -1,24 +1,25 @@
 #include "ZpkCommands.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <string>
 
+#include "Catalog.h"
 #include "Checksum.h"
 #include "FolderOps.h"
 #include "PackFile.h"
 #include "PackFormat.h"
 #include "PackStamp.h"
 #include "PackWriter.h"
+#include "ScenarioBatch.h"
+#include "ZpkBuild.h"
 #include "ZpkOptions.h"
+#include "ZpkText.h"
 
 namespace zpk {
 namespace {
@@ -68,9 +69,10 @@ int List(const Options& options) {
     CPackFile pack;
     int exitCode = kExitOk;
     if (!Open(pack, options.operands[0], exitCode)) return exitCode;
+    const std::string encoding = TerminalEncoding();
     for (std::uint32_t i = 0; i < pack.GetCount(); ++i) {
         const brisko::PackEntry* entry = pack.GetEntry(i);
-        std::printf("%.*s\t%u\t%u\n", static_cast<int>(entry->Name().size()), entry->Name().data(),
+        std::printf("%s\t%u\t%u\n", TerminalText(entry->Name(), encoding).c_str(),
                     entry->uncompressedSize, entry->compressedSize);
     }
     return kExitOk;
@@ -119,6 +121,7 @@ int Pack(const Options& options) {
     brisko::PackWriteOptions write;
     write.threads = options.threads;
     write.timings = &timings;
+    write.zlib = options.zlib;
     status = brisko::WritePackFile(names, packPath, folder, write);
     if (status.kind == Status::NOTHING_TO_PACK) {
         return Error(folder + " holds no files to pack; no pack was written.");
@@ -128,54 +131,16 @@ int Pack(const Options& options) {
     return kExitOk;
 }
 
-std::string RealPath(const std::string& path) {
-    char resolved[PATH_MAX];
-    return ::realpath(path.c_str(), resolved) ? std::string(resolved) : std::string();
-}
-
-// Whether the folder holds nothing at all, hidden entries included.
-bool IsEmptyFolder(const std::string& folder) {
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return false;
-    bool empty = true;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..") empty = false;
+// Prints each line of a message that may name several members.
+int ErrorLines(const Status& status) {
+    std::size_t start = 0;
+    while (start <= status.message.size()) {
+        const std::size_t end = status.message.find('\n', start);
+        Error(status.message.substr(start, end - start));
+        if (end == std::string::npos) break;
+        start = end + 1;
     }
-    ::closedir(dir);
-    return empty;
-}
-
-// What the target folder must be before anything is written: missing, or an empty folder, or with
-// --replace any folder that is not a link, not the root and does not hold the pack. Empties it
-// with --replace. `created` tells whether the extraction will create it; `target` is the path to
-// extract into (an existing folder by its full path, so that "." and ".." work too).
-int PrepareTarget(const Options& options, bool& created, std::string& target) {
-    const std::string& packPath = options.operands[0];
-    const std::string& folder = options.operands[1];
-    struct stat st;
-    created = ::lstat(folder.c_str(), &st) != 0;
-    target = folder;
-    if (created) return errno == ENOENT ? kExitOk : Error(brisko::FileErrorText(folder, errno));
-    if (S_ISLNK(st.st_mode)) {
-        return Error(folder + " is a symbolic link; refusing to extract into it.");
-    }
-    if (!S_ISDIR(st.st_mode)) return Error(folder + " is not a folder.");
-    target = RealPath(folder);
-    if (target.empty()) return Error(brisko::FileErrorText(folder, errno));
-    if (!options.replace) {
-        if (IsEmptyFolder(target)) return kExitOk;
-        return Error(folder + " is not empty; give --replace to empty it first.");
-    }
-    const std::string realPack = RealPath(packPath);
-    if (target == "/") return Error("refusing to empty the root folder " + folder + ".");
-    if (realPack.compare(0, target.size() + 1, target + "/") == 0) {
-        return Error(folder + " holds the pack " + packPath + "; refusing to empty it.");
-    }
-    if (!brisko::DeleteFolderContents(target)) {
-        return Error(folder + " could not be emptied completely; nothing was extracted.");
-    }
-    return kExitOk;
+    return kExitError;
 }
 
 int Extract(const Options& options) {
@@ -183,38 +148,64 @@ int Extract(const Options& options) {
     pack.SetThreads(options.threads);
     int exitCode = kExitOk;
     if (!Open(pack, options.operands[0], exitCode)) return exitCode;
-    const Status names = pack.CheckMemberNames();
-    if (!names.ok()) return Error(names);
-    bool created = false;
-    std::string target;
-    exitCode = PrepareTarget(options, created, target);
-    if (exitCode != kExitOk) return exitCode;
-    if (pack.ExtractAll(target)) return kExitOk;
+    brisko::ExtractOptions extract;
+    extract.existing =
+        options.replace ? brisko::ExistingFolder::EMPTY : brisko::ExistingFolder::REFUSE;
+    extract.removeOnFailure = true;  // except for members without data: the others stay
+    if (pack.ExtractAll(options.operands[1], extract)) return kExitOk;
     if (pack.Error().ok()) {
         std::fprintf(stderr, "Checksum failed.\n");
         return kExitMismatch;
     }
-    // Nothing half-extracted stays: the folder held nothing of the user's by now.
-    if (pack.Error().kind != Status::REFUSED) {
-        brisko::DeleteFolderContents(target);
-        if (created) ::rmdir(target.c_str());
+    return ErrorLines(pack.Error());
+}
+
+// The expected value: the stored checksum, the one given, or the pack's slot in a catalog.
+bool ExpectedValue(const Options& options, const CPackFile& pack, std::uint64_t& expected) {
+    expected = pack.StoredChecksum();
+    if (options.expect) expected = brisko::JoinHalves(options.expectLow, options.expectHigh);
+    if (options.catalog.empty()) return true;
+    const std::string& path = options.operands[0];
+    const std::size_t slash = path.rfind('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const int index = brisko::ScenarioIndex(name);
+    if (index < 0) {
+        Error(name +
+              " is not one of the game's scenario packs, so the catalog holds no value "
+              "for it.");
+        return false;
     }
-    return Error(pack.Error());
+    brisko::CatalogSlots slots;
+    const Status read = brisko::ReadCatalog(options.catalog, slots);
+    if (!read.ok()) {
+        Error(read);
+        return false;
+    }
+    expected = slots[static_cast<std::size_t>(index)].Value();
+    return true;
 }
 
 int Verify(const Options& options) {
     CPackFile pack;
     int exitCode = kExitOk;
     if (!Open(pack, options.operands[0], exitCode)) return exitCode;
-    const std::uint64_t expected = options.expect
-                                       ? brisko::JoinHalves(options.expectLow, options.expectHigh)
-                                       : pack.StoredChecksum();
+    std::uint64_t expected = 0;
+    if (!ExpectedValue(options, pack, expected)) return kExitError;
+    if (!options.checksumOnly) {
+        for (const Status& problem : pack.VerifyMembers()) {
+            if (problem.kind != Status::DAMAGED_MEMBER && problem.kind != Status::NOT_A_PACK) {
+                return Error(problem);  // a read that failed: a file error, not damage
+            }
+            std::printf("%s\n", problem.message.c_str());
+            exitCode = kExitMismatch;
+        }
+    }
     const brisko::ChecksumResult result = pack.VerifyChecksum(expected);
     const Status& error = pack.Error();
     if (!error.ok() && error.kind != Status::DAMAGED_MEMBER) return Error(error);
     std::printf("%s\n", brisko::ChecksumResultText(result));
-    if (!error.ok()) Error(error);
-    return result == brisko::CHECK_MATCHED_BOTH ? kExitOk : kExitMismatch;
+    if (!error.ok() && options.checksumOnly) Error(error);  // named above otherwise
+    return result == brisko::CHECK_MATCHED_BOTH ? exitCode : kExitMismatch;
 }
 
 }  // namespace
@@ -241,6 +232,7 @@ int Run(int argc, char** argv) {
     if (options.command == "info") return Info(options);
     if (options.command == "pack") return Pack(options);
     if (options.command == "extract") return Extract(options);
+    if (options.command == "build") return Build(options);
     return Verify(options);
 }
 

@@ -17,7 +17,9 @@ const CommandShape kCommands[] = {
      "usage: zpk list PACK\n"
      "\n"
      "Prints one member of PACK a line: its name (\"\\\" between folders), its uncompressed\n"
-     "size and its compressed size, separated by tabs.\n"},
+     "size and its compressed size, separated by tabs. Names are shown in the terminal's\n"
+     "encoding; control characters, and characters the terminal's encoding cannot show, are\n"
+     "written as \\xNN (the byte in Windows-1252).\n"},
     {"info", 1,
      "usage: zpk info PACK\n"
      "\n"
@@ -25,32 +27,61 @@ const CommandShape kCommands[] = {
      "time), its checksum's low half (unsigned) and high half (signed) as the catalog prints\n"
      "them, and its trailer offset.\n"},
     {"pack", 2,
-     "usage: zpk pack FOLDER PACK [--threads N] [--timings]\n"
+     "usage: zpk pack FOLDER PACK [--zlib] [--threads N] [--timings]\n"
      "\n"
      "Packs every file below FOLDER into PACK, as Brisko's \"Create ZPK file\" does: each\n"
-     "folder's entries in byte order of their names, names beginning with \".\" left out. An\n"
-     "old PACK is replaced only when the new one is complete.\n"
+     "folder's entries in byte order of their names, names beginning with \".\" left out. File\n"
+     "names are stored in the game's code page, Windows-1252; a name it cannot hold is\n"
+     "refused. An old PACK is replaced only when the new one is complete.\n"
      "\n"
+     "  --zlib        compress as zlib's compress2 at level 9 does (slower; by default the\n"
+     "                members are made with libdeflate, in the same format, no larger)\n"
      "  --threads N   compress on N threads (default: one per core)\n"
      "  --timings     print where the time went\n"},
     {"extract", 2,
      "usage: zpk extract PACK FOLDER [--replace] [--threads N]\n"
      "\n"
-     "Writes every member of PACK into FOLDER under its relative path and checks the tables\n"
-     "written against the pack's checksum; prints \"Checksum failed.\" and exits with 1 when\n"
-     "they do not match. FOLDER must be missing or empty, unless --replace is given: then\n"
-     "everything in it is deleted first. A pack whose member names would write outside FOLDER\n"
-     "is refused as a whole, and FOLDER is left as it was.\n"
+     "Writes every member of PACK into FOLDER under its relative path (names in UTF-8) and\n"
+     "checks the tables written against the pack's checksum; prints \"Checksum failed.\" and\n"
+     "exits with 1 when they do not match. FOLDER must be missing or empty, unless --replace is\n"
+     "given: then everything in it is deleted first. FOLDER is never a symbolic link, the root\n"
+     "folder or a folder holding PACK. A pack whose member names would write outside FOLDER is\n"
+     "refused as a whole, and FOLDER is left as it was. A member without data (its compression\n"
+     "failed when the pack was written) is named and left out, every other member is written,\n"
+     "and the command fails at the end; any other failure removes what was written.\n"
      "\n"
-     "  --replace     empty FOLDER first (never a link, the root, or a folder holding PACK)\n"
+     "  --replace     empty FOLDER first\n"
      "  --threads N   extract on N threads (default: one per core)\n"},
     {"verify", 1,
-     "usage: zpk verify PACK [--expect LOW HIGH]\n"
+     "usage: zpk verify PACK [--expect LOW HIGH | --catalog FILE] [--checksum-only]\n"
      "\n"
-     "Recomputes the checksum of PACK's tables and compares it with the checksum stored in the\n"
-     "pack and with the expected value: by default the stored one, or LOW (unsigned) and HIGH\n"
-     "(signed) as the catalog prints them. Prints the outcome; exits with 0 only for \"Check\n"
-     "matched file and passed in value.\"\n"},
+     "Checks that every member of PACK inflates to its recorded size and that the pack is laid\n"
+     "out as the writer lays it out (members back to back in directory order, the trailer\n"
+     "right behind them, nothing after it), printing one line per problem. Then recomputes the\n"
+     "checksum of PACK's tables and compares it with the checksum stored in the pack and with\n"
+     "the expected value: by default the stored one; LOW (unsigned) and HIGH (signed) as the\n"
+     "catalog prints them; or the slot of PACK's file name in the catalog FILE. Prints the\n"
+     "outcome; exits with 0 only when no problem was found and the outcome is \"Check matched\n"
+     "file and passed in value.\", with 1 otherwise.\n"
+     "\n"
+     "  --checksum-only  compare the checksum alone, as Brisko's \"Check Sum\" does\n"},
+    {"build", 1,
+     "usage: zpk build ROOT [--catalog FILE] [--zlib] [--threads N]\n"
+     "\n"
+     "Rebuilds the pack of every scenario of the game, as Brisko's \"Build ZPK\" does, from the\n"
+     "data tree ROOT (it holds \"Scenarios/\" and \"Data Files/\"): copies the common tables of\n"
+     "\"Data Files/\" into each scenario, deletes every file whose path holds none of \".csv\",\n"
+     "\".ini\" and \".txt\", packs the scenario folder beside its old pack and removes the\n"
+     "copies again; then writes the checksums of all packs to ROOT/catalog.txt. Prints one line\n"
+     "per scenario, tab-separated: its pack's name, members, size of the members, size of the\n"
+     "pack and the checksum's low and high halves, or \"Error\" and why it was not built (its\n"
+     "old pack stays then); then \"catalog\" and the catalog's path. Exits with 0 when\n"
+     "every scenario was built, 1 when some were not, 2 when a file error ended the build (no\n"
+     "catalog is written then). Ctrl+C stops it after the scenario at hand, without a catalog.\n"
+     "\n"
+     "  --catalog FILE  write the catalog to FILE instead\n"
+     "  --zlib          compress as zlib's compress2 at level 9 does\n"
+     "  --threads N     compress on N threads (default: one per core)\n"},
 };
 
 const char kGeneralHelp[] =
@@ -62,11 +93,14 @@ const char kGeneralHelp[] =
     "  zpk info PACK                        member count, creation time, checksum, trailer\n"
     "  zpk pack FOLDER PACK                 pack every file below FOLDER into PACK\n"
     "  zpk extract PACK FOLDER [--replace]  write every member into FOLDER, check the tables\n"
-    "  zpk verify PACK [--expect LOW HIGH]  check the tables against the checksum\n"
+    "  zpk verify PACK [--expect LOW HIGH]  check the members, the layout and the checksum\n"
+    "  zpk verify PACK --catalog FILE       ... against the pack's slot in a catalog\n"
+    "  zpk build ROOT [--catalog FILE]      rebuild every scenario pack and the catalog\n"
     "  zpk help COMMAND, zpk COMMAND --help the options of a command\n"
     "  zpk --version\n"
     "\n"
-    "Exit status: 0 success, 1 checksum mismatch, 2 usage or file error.\n";
+    "Exit status: 0 success, 1 checksum mismatch, damaged pack or scenario not built, 2 usage\n"
+    "or file error.\n";
 
 const CommandShape* FindCommand(const std::string& name) {
     for (const CommandShape& shape : kCommands) {
@@ -125,6 +159,13 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
             options.replace = true;
         } else if (word == "--timings") {
             options.timings = true;
+        } else if (word == "--zlib") {
+            options.zlib = true;
+        } else if (word == "--checksum-only") {
+            options.checksumOnly = true;
+        } else if (word == "--catalog") {
+            if (!hasValue || words[i + 1].empty()) return Fail(error, "--catalog takes a file");
+            options.catalog = words[++i];
         } else if (word == "--threads") {
             std::uint64_t threads;
             if (!hasValue || !ParseUnsigned(words[++i].c_str(), 1024, threads) || threads == 0) {
@@ -156,11 +197,16 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
         return Fail(error, options.command + " takes " + std::to_string(shape->operands) +
                                (shape->operands == 1 ? " argument" : " arguments"));
     }
-    const bool packOrExtract = options.command == "pack" || options.command == "extract";
-    if ((options.replace && options.command != "extract") ||
-        (options.timings && options.command != "pack") || (options.threads && !packOrExtract) ||
-        (options.expect && options.command != "verify")) {
-        return Fail(error, "an option was given that " + options.command + " does not take");
+    const std::string& c = options.command;
+    const bool threaded = c == "pack" || c == "extract" || c == "build";
+    if ((options.replace && c != "extract") || (options.timings && c != "pack") ||
+        (options.threads && !threaded) || (options.zlib && c != "pack" && c != "build") ||
+        (options.expect && c != "verify") || (options.checksumOnly && c != "verify") ||
+        (!options.catalog.empty() && c != "verify" && c != "build")) {
+        return Fail(error, "an option was given that " + c + " does not take");
+    }
+    if (options.expect && !options.catalog.empty()) {
+        return Fail(error, "--expect and --catalog cannot be given together");
     }
     return true;
 }

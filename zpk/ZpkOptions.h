@@ -19,10 +19,14 @@ struct Options {
     bool version = false;
     bool replace = false;  // extract: empty a folder that is not empty
     bool timings = false;  // pack: show where the time went
-    unsigned threads = 0;  // pack, extract: 0 = one per core
+    bool zlib = false;     // pack, build: members as zlib's compress2 at level 9 makes them
+    unsigned threads = 0;  // pack, extract, build: 0 = one per core
     bool expect = false;   // verify: compare with a given value
     std::uint32_t expectLow = 0;
     std::int32_t expectHigh = 0;
+    bool checksumOnly = false;  // verify: the checksum alone, not the members and the layout
+    std::string catalog;        // verify: the catalog to take the value from; build: where to
+                                // write it
 };
 
 // Parses the arguments; false with `error` set for a command line that makes no sense.

@@ -2,8 +2,11 @@
 // be overwritten by a read or by zlib anyway.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
+#include <limits>
 #include <memory>
+#include <new>
 #include <string_view>
 
 namespace brisko {
@@ -17,11 +20,13 @@ public:
     std::size_t capacity() const { return capacity_; }
     std::string_view view() const { return std::string_view(data_.get(), size_); }
 
-    // Makes the size `size`; the bytes are undefined after a growth. Throws std::bad_alloc.
+    // Makes the size `size`; the bytes are undefined after a growth. Throws std::bad_alloc and
+    // then leaves the buffer empty (size and capacity 0) but valid: the old bytes are given up
+    // before the new memory is taken, so that both are never held at once.
     void Resize(std::size_t size) {
         if (size > capacity_) {
-            data_.reset();
-            capacity_ = 0;
+            Release();
+            if (size > Limit()) throw std::bad_alloc();
             data_.reset(new char[size]);
             capacity_ = size;
         }
@@ -31,6 +36,13 @@ public:
     void Release() {
         data_.reset();
         size_ = capacity_ = 0;
+    }
+
+    // The most bytes one buffer takes: a larger Resize fails as an allocation the system refuses
+    // does. Tests lower it to make the memory for one member run out.
+    static std::atomic<std::size_t>& Limit() {
+        static std::atomic<std::size_t> limit{std::numeric_limits<std::size_t>::max()};
+        return limit;
     }
 
 private:

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -31,43 +32,82 @@ std::vector<std::string> NamesIn(FileLayer& files, const std::string& folder) {
     return names;
 }
 
-Status ListInto(FileLayer& files, const std::string& folder, std::size_t baseLength,
-                NameList& list, std::vector<FolderId>& ancestors) {
-    Status first;
-    const auto keep = [&first](Status status) {
-        if (first.ok()) first = std::move(status);
-    };
-    for (const std::string& name : NamesIn(files, folder)) {
+const char* NameProblemText(HostNameProblem problem) {
+    if (problem == HostNameProblem::BACKSLASH) {
+        return "%1 cannot be packed under its own name: a file or folder name in it holds \"\\\".";
+    }
+    return "%1 cannot be packed: its name holds a character that the game's code page "
+           "(Windows-1252) cannot hold.";
+}
+
+// One listing of a folder tree: where it stands, what it found, and its first problem.
+class Listing {
+public:
+    Listing(FileLayer& files, std::size_t baseLength, NameList& list)
+        : files_(files), baseLength_(baseLength), list_(list) {}
+
+    void Folder(const std::string& folder);
+    void Enter(const std::string& folder);
+    Status Result() { return std::move(first_); }
+
+private:
+    void Keep(const char* pattern, const std::string& a, const std::string& b = "") {
+        if (first_.ok()) first_ = Status::Error(Status::BAD_NAME, Format(pattern, a, b));
+    }
+    void File(const std::string& path);
+
+    FileLayer& files_;
+    const std::size_t baseLength_;
+    NameList& list_;
+    std::vector<FolderId> ancestors_;
+    std::unordered_map<std::string, std::string> seen_;  // member name -> host path
+    Status first_;
+};
+
+// Lists the folder whose id is already among the ancestors.
+void Listing::Folder(const std::string& folder) {
+    for (const std::string& name : NamesIn(files_, folder)) {
         if (name[0] == '.') continue;
         const std::string path = folder + name;
-        if (FolderExists(path, files)) {
-            FileInfo info;
-            if (files.Stat(path, info) != 0) continue;
-            const FolderId id{info.device, info.node};
-            if (std::find(ancestors.begin(), ancestors.end(), id) != ancestors.end()) {
-                keep(Status::Error(
-                    Status::BAD_NAME,
-                    Format("The folder %1 leads back into a folder above it; it was left out.",
-                           path)));
-                continue;
-            }
-            ancestors.push_back(id);
-            keep(ListInto(files, path + kHostSeparator, baseLength, list, ancestors));
-            ancestors.pop_back();
-            continue;
+        if (FolderExists(path, files_)) {
+            Enter(path);
+        } else {
+            File(path);
         }
-        std::string member;
-        if (!HostToMember(std::string_view(path).substr(baseLength), member)) {
-            keep(Status::Error(
-                Status::BAD_NAME,
-                Format("%1 cannot be packed under its own name: a file or folder name in it "
-                       "holds \"\\\".",
-                       path)));
-            continue;
-        }
-        list.push_back(std::move(member));
     }
-    return first;
+}
+
+void Listing::Enter(const std::string& folder) {
+    FileInfo info;
+    if (files_.Stat(folder, info) != 0) return;
+    const FolderId id{info.device, info.node};
+    if (std::find(ancestors_.begin(), ancestors_.end(), id) != ancestors_.end()) {
+        Keep("The folder %1 leads back into a folder above it; it was left out.", folder);
+        return;
+    }
+    ancestors_.push_back(id);
+    Folder(AsFolder(folder));
+    ancestors_.pop_back();
+}
+
+void Listing::File(const std::string& path) {
+    std::string member;
+    const HostNameProblem problem =
+        HostToMember(std::string_view(path).substr(baseLength_), member);
+    if (problem != HostNameProblem::NONE) {
+        Keep(NameProblemText(problem), path);
+        return;
+    }
+    // Two host names (one UTF-8, one already 8-bit) can give the same member name.
+    const auto [at, added] = seen_.emplace(member, path);
+    if (!added) {
+        Keep(
+            "%1 and %2 have the same name in the game's code page (Windows-1252); a pack cannot "
+            "hold both.",
+            at->second, path);
+        return;
+    }
+    list_.push_back(std::move(member));
 }
 
 bool EndsWithDotLevel(const std::string& path) {
@@ -85,8 +125,7 @@ std::string WithoutTrailingSeparators(std::string path) {
 
 // Opens the folder `name` inside `parent` without following a link, making it readable and
 // writable for its owner first when it is not (so that its contents can be removed).
-int OpenFolderToEmpty(FileLayer& files, int parent, const std::string& name,
-                      const FileInfo& info) {
+int OpenFolderToEmpty(FileLayer& files, int parent, const std::string& name, const FileInfo& info) {
     const unsigned flags = base::kRead | base::kFolder | base::kNoFollow;
     const unsigned owned = info.permissions | 0700;
     int fd = files.OpenAt(parent, name, flags);
@@ -97,24 +136,36 @@ int OpenFolderToEmpty(FileLayer& files, int parent, const std::string& name,
     return fd;
 }
 
-// Empties the open folder `fd` and closes it.
-bool EmptyFolder(FileLayer& files, int fd, int depth) {
+// Records the first entry that could not be removed, and why.
+void Note(EmptyFailure* failure, const std::string& path, int error) {
+    if (failure && failure->path.empty()) *failure = {path, error};
+}
+
+// Empties the open folder `fd` (shown as `shown`) and closes it.
+bool EmptyFolder(FileLayer& files, int fd, const std::string& shown, int depth,
+                 EmptyFailure* failure) {
     std::vector<std::string> names;
     bool result = files.ListFolder(fd, names) == 0;
+    if (!result) Note(failure, shown, errno);
     std::sort(names.begin(), names.end());
     for (const std::string& name : names) {
+        const std::string path = AsFolder(shown) + name;
         FileInfo info;
         if (files.StatAt(fd, name, info) != 0) {
-            if (errno != ENOENT) result = false;
+            if (errno != ENOENT) result = false, Note(failure, path, errno);
             continue;
         }
         if (!info.IsFolder()) {
             // Files, links (as links) and anything else that is no folder.
-            if (files.UnlinkAt(fd, name) != 0 && errno != ENOENT) result = false;
+            if (files.UnlinkAt(fd, name) != 0 && errno != ENOENT) {
+                result = false, Note(failure, path, errno);
+            }
             continue;
         }
         const int sub = depth < kMaxDeleteDepth ? OpenFolderToEmpty(files, fd, name, info) : -1;
-        if (sub < 0 || !EmptyFolder(files, sub, depth + 1)) {
+        if (sub < 0) {
+            result = false, Note(failure, path, depth < kMaxDeleteDepth ? errno : ENAMETOOLONG);
+        } else if (!EmptyFolder(files, sub, path, depth + 1, failure)) {
             result = false;
         } else {
             files.UnlinkAt(fd, name, true);  // a failure here goes unreported
@@ -154,10 +205,9 @@ Status ListFolderFiles(const std::string& folder, const std::string& baseFolder,
     const std::string start = AsFolder(folder);
     const std::string base = AsFolder(baseFolder);
     const std::size_t baseLength = start.compare(0, base.size(), base) == 0 ? base.size() : 0;
-    std::vector<FolderId> ancestors;
-    FileInfo info;
-    if (files.Stat(start, info) == 0) ancestors.push_back({info.device, info.node});
-    return ListInto(files, start, baseLength, list, ancestors);
+    Listing listing(files, baseLength, list);
+    listing.Enter(start);
+    return listing.Result();
 }
 
 void ListMatchingFiles(const std::string& pattern, NameList& list, FileLayer& files) {
@@ -176,7 +226,7 @@ bool MatchesWildcard(std::string_view pattern, std::string_view name) {
 }
 
 bool FolderExists(const std::string& path, FileLayer& files) {
-    if (path.size() < 2) return false;
+    if (path.empty()) return false;
     FileInfo info;
     if (files.Stat(path, info) == 0 && info.IsFile() && info.size > 0) return false;
     int fd = files.Open(path, base::kRead | base::kFolder);
@@ -200,11 +250,12 @@ bool DeleteFolderContents(const std::string& folder, FileLayer& files) {
     if (!MayEmptyFolder(folder, files)) return false;
     const std::string path = WithoutTrailingSeparators(folder);
     const int fd = files.Open(path, base::kRead | base::kFolder | base::kNoFollow);
-    return fd >= 0 && EmptyFolder(files, fd, 0);
+    return fd >= 0 && EmptyFolder(files, fd, path, 0, nullptr);
 }
 
-bool DeleteFolderContentsAt(int folderFd, FileLayer& files) {
-    return EmptyFolder(files, folderFd, 0);
+bool EmptyOpenFolder(int folderFd, const std::string& shown, FileLayer& files,
+                     EmptyFailure* failure) {
+    return EmptyFolder(files, folderFd, shown, 0, failure);
 }
 
 }  // namespace brisko

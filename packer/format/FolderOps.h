@@ -15,16 +15,19 @@ namespace brisko {
 // Appends every file below `folder`, at any depth, as its path relative to `baseFolder` (which is
 // `folder` or a folder above it). Each folder's entries are taken in byte order of their names, a
 // sub-folder's files at the place where the sub-folder sorts, so one folder always gives the same
-// list. Names beginning with "." are left out with everything inside them. A file that cannot be
-// listed under a faithful member name (its name, or a folder's above it, holds "\") or a folder
-// that leads back into itself is left out, and the first such is returned as an error; an
-// unreadable or missing folder adds nothing.
+// list. Names are member names: Windows-1252, "\" between folder levels (see HostPath.h). Names
+// beginning with "." are left out with everything inside them. A file that cannot be listed under
+// a faithful member name (its name, or a folder's above it, holds "\" or a character that
+// Windows-1252 cannot hold) or a folder that leads back into itself is left out, and the first
+// such is returned as an error (BAD_NAME); an unreadable or missing folder adds nothing.
 Status ListFolderFiles(const std::string& folder, const std::string& baseFolder, NameList& list,
                        FileLayer& files = FileLayer::System());
 
 // Appends the bare names of the entries of one folder that match a wildcard pattern such as
 // "Scenarios/*.zpk" or "Scenarios/*." ("*." matches names without an extension), files and
-// folders alike, in byte order, leaving out names beginning with ".".
+// folders alike, in byte order, leaving out names beginning with ".". The names are host names,
+// as the file system spells them, so that paths made from them reach the files (HostToMember
+// gives the Windows-1252 text of one).
 void ListMatchingFiles(const std::string& pattern, NameList& list,
                        FileLayer& files = FileLayer::System());
 
@@ -32,8 +35,8 @@ void ListMatchingFiles(const std::string& pattern, NameList& list,
 // name without "." also matches as if it ended in ".").
 bool MatchesWildcard(std::string_view pattern, std::string_view name);
 
-// True when `path` names a folder whose contents can be listed. A path shorter than 2 characters
-// and a file that is not empty are no folder.
+// True when `path` names a folder whose contents can be listed. The empty path and a file that is
+// not empty are no folder; a one-letter name is a folder like any other.
 bool FolderExists(const std::string& path, FileLayer& files = FileLayer::System());
 
 // Deletes every file and sub-folder inside `folder`, at any depth, and keeps the folder itself;
@@ -48,7 +51,15 @@ bool MayEmptyFolder(const std::string& folder, FileLayer& files = FileLayer::Sys
 // True when `path` names the root folder of the file system.
 bool IsRootFolder(const std::string& path, FileLayer& files = FileLayer::System());
 
-// The same for a folder already opened (the descriptor is closed).
-bool DeleteFolderContentsAt(int folderFd, FileLayer& files = FileLayer::System());
+// The first entry that could not be removed while a folder was emptied, and errno of why.
+struct EmptyFailure {
+    std::string path;
+    int error = 0;
+};
+
+// DeleteFolderContents for a folder already opened (the descriptor is closed), shown in
+// `failure` as `shown`.
+bool EmptyOpenFolder(int folderFd, const std::string& shown, FileLayer& files,
+                     EmptyFailure* failure = nullptr);
 
 }  // namespace brisko

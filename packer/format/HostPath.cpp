@@ -1,9 +1,37 @@
 #include "HostPath.h"
 
+#include <algorithm>
+
+#include "Cp1252.h"
+
 namespace brisko {
+namespace {
+
+// One file or folder name of a host path as Windows-1252 bytes.
+HostNameProblem LevelToMember(std::string_view level, std::string& member) {
+    if (level.find(kMemberSeparator) != std::string_view::npos) return HostNameProblem::BACKSLASH;
+    if (!kHostNamesUtf8) {
+        member += level;
+        return HostNameProblem::NONE;
+    }
+    std::string bytes;
+    switch (base::Utf8ToCp1252(level, bytes)) {
+        case base::Utf8Conversion::OK:
+            member += bytes;
+            return HostNameProblem::NONE;
+        case base::Utf8Conversion::NOT_UTF8:
+            member += level;  // already 8-bit text
+            return HostNameProblem::NONE;
+        case base::Utf8Conversion::UNMAPPABLE:
+            break;
+    }
+    return HostNameProblem::UNMAPPABLE;
+}
+
+}  // namespace
 
 std::string MemberToHost(std::string_view member) {
-    std::string path(member);
+    std::string path = kHostNamesUtf8 ? base::Cp1252ToUtf8(member) : std::string(member);
     if constexpr (kHostSeparator != kMemberSeparator) {
         for (char& c : path) {
             if (c == kMemberSeparator) c = kHostSeparator;
@@ -12,15 +40,21 @@ std::string MemberToHost(std::string_view member) {
     return path;
 }
 
-bool HostToMember(std::string_view relative, std::string& member) {
-    member.assign(relative);
-    if constexpr (kHostSeparator != kMemberSeparator) {
-        if (member.find(kMemberSeparator) != std::string::npos) return false;
-        for (char& c : member) {
-            if (c == kHostSeparator) c = kMemberSeparator;
-        }
+HostNameProblem HostToMember(std::string_view relative, std::string& member) {
+    if constexpr (kHostSeparator == kMemberSeparator && !kHostNamesUtf8) {
+        member.assign(relative);
+        return HostNameProblem::NONE;
     }
-    return true;
+    member.clear();
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = relative.find(kHostSeparator, start);
+        const HostNameProblem problem = LevelToMember(relative.substr(start, end - start), member);
+        if (problem != HostNameProblem::NONE) return problem;
+        if (end == std::string_view::npos) return HostNameProblem::NONE;
+        member += kMemberSeparator;
+        start = end + 1;
+    }
 }
 
 std::string AsFolder(std::string folder) {
@@ -32,12 +66,27 @@ std::string HostJoin(const std::string& folder, std::string_view member) {
     return AsFolder(folder) + MemberToHost(member);
 }
 
-std::string FoldCase(std::string_view name) {
-    std::string folded(name);
-    for (char& c : folded) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+std::string SourcePath(const std::string& folder, std::string_view member, FileLayer& files) {
+    const bool ascii = std::all_of(member.begin(), member.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii || !kHostNamesUtf8) return HostJoin(folder, member);
+    std::string path = AsFolder(folder);
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = member.find(kMemberSeparator, start);
+        const std::string_view level = member.substr(start, end - start);
+        const std::string utf8 = base::Cp1252ToUtf8(level);
+        FileInfo info;
+        const bool asUtf8 = utf8 == level || files.LinkStat(path + utf8, info) == 0;
+        path += asUtf8 ? utf8 : std::string(level);
+        if (end == std::string_view::npos) return path;
+        path += kHostSeparator;
+        start = end + 1;
     }
-    return folded;
+}
+
+std::string FoldCase(std::string_view name) {
+    return base::Cp1252FoldCase(name);
 }
 
 }  // namespace brisko

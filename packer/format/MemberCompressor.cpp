@@ -1,7 +1,5 @@
 #include "MemberCompressor.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -13,7 +11,9 @@
 #include <system_error>
 #include <thread>
 
+#include "MemberStream.h"
 #include "PackFormat.h"
+#include "StreamCache.h"
 
 namespace brisko {
 namespace {
@@ -29,22 +29,29 @@ double SecondsSince(Clock::time_point& from) {
 
 Status Changed(const std::string& path) {
     return Status::Error(Status::READ_FAILED,
-                             Format("%1 changed while it was being packed.", path));
+                         Format("%1 changed while it was being packed.", path));
 }
 
 Status ReadError(const std::string& path) {
-    return Status::Error(Status::READ_FAILED,
-                             Format("An unknown error occurred while accessing %1.", path));
+    return FileError(Status::READ_FAILED, path, errno);
 }
 
-// One compressing thread's reused work buffers and its times.
+Status NoMemory(const std::string& source, const std::string& packPath) {
+    return Status::Error(Status::NO_MEMORY,
+                         Format("Not enough memory to pack %1 into %2.", source, packPath));
+}
+
+// One compressing thread's compressor, its reused work buffers and its times.
 struct Worker {
+    explicit Worker(bool classic) : compressor(classic) {}
+
+    StreamCompressor compressor;
     Buffer in;
     Buffer out;
     CompressTimes times;
 
     Status ReadSource(FileLayer& files, const MemberJob& job);
-    void Compress(FileLayer& files, const MemberJob& job, const std::string& packPath,
+    void Compress(FileLayer& files, const MemberJob& job, const CompressOptions& options,
                   CompressedMember& result);
 };
 
@@ -57,7 +64,7 @@ Status Worker::ReadSource(FileLayer& files, const MemberJob& job) {
     Status status;
     char extra;
     if (files.StatOpen(fd, info) != 0) {
-        status = ReadError(path);
+        status = ReadError(path);  // errno tells why
     } else if (info.size != job.size) {
         status = Changed(path);
     } else if (!ReadFully(files, fd, in.data(), job.size)) {
@@ -71,40 +78,38 @@ Status Worker::ReadSource(FileLayer& files, const MemberJob& job) {
     return status;
 }
 
-void Worker::Compress(FileLayer& files, const MemberJob& job, const std::string& packPath,
+// Reads the member and compresses it (or takes its stream from the cache). A buffer that cannot
+// grow is left empty and valid, and is grown again for the next member.
+void Worker::Compress(FileLayer& files, const MemberJob& job, const CompressOptions& options,
                       CompressedMember& result) {
     Clock::time_point clock = Clock::now();
-    const std::uint64_t bound = CompressionBound(job.size);
     try {
-        if (bound > in.size()) {
-            in.Resize(bound);
-            out.Resize(bound);
-        }
+        if (in.size() < job.size) in.Resize(job.size);
     } catch (const std::bad_alloc&) {
-        result.status = Status::Error(Status::NO_MEMORY,
-                                          Format("Not enough memory to write %1.", packPath));
+        result.status = NoMemory(job.sourcePath, options.packPath);
         return;
     }
     result.status = ReadSource(files, job);
     times.reading += SecondsSince(clock);
     if (!result.status.ok()) return;
-    if (job.table) {
-        result.sum.Add(std::string_view(in.data(), job.size));
-        times.checksum += SecondsSince(clock);
+    const std::string_view bytes(in.data(), job.size);
+    bool ok;
+    if (options.cache) {
+        ok = options.cache->Get(bytes, job.table, options.cacheUser, compressor, out, result.bytes,
+                                result.sum);
+        times.compressing += SecondsSince(clock);
+    } else {
+        if (job.table) {
+            result.sum.Add(bytes);
+            times.checksum += SecondsSince(clock);
+        }
+        ok = CompressBytes(bytes, compressor, out, result.bytes);
+        times.compressing += SecondsSince(clock);
     }
-    uLongf length = bound;
-    const int z = compress2(out.bytes(), &length, in.bytes(), job.size, kCompressionLevel);
-    times.compressing += SecondsSince(clock);
-    try {
-        if (z != Z_OK) throw std::bad_alloc();  // with a buffer this large only memory runs out
-        result.bytes.Resize(length);
-    } catch (const std::bad_alloc&) {
-        result.status = Status::Error(
-            Status::NO_MEMORY,
-            Format("Not enough memory to compress %1 into %2.", job.sourcePath, packPath));
-        return;
+    if (!ok) {
+        result.bytes.Release();
+        result.status = NoMemory(job.sourcePath, options.packPath);
     }
-    std::memcpy(result.bytes.data(), out.data(), length);
 }
 
 class InOrderCompressor {
@@ -113,7 +118,7 @@ public:
     ~InOrderCompressor();
 
     Status Run(const std::function<Status(std::size_t, CompressedMember&)>& deliver,
-                   CompressTimes* times);
+               CompressTimes* times);
 
 private:
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
@@ -132,7 +137,7 @@ private:
     std::vector<char> started_;
     std::vector<char> done_;
     std::vector<CompressedMember> members_;
-    std::vector<Worker> workers_;
+    std::vector<std::unique_ptr<Worker>> workers_;
     std::vector<std::thread> threads_;
     std::size_t nextBySize_ = 0;
     std::size_t nextInOrder_ = 0;
@@ -187,12 +192,12 @@ std::size_t InOrderCompressor::ClaimLocked() {
 void InOrderCompressor::Process(std::size_t index, Worker& worker) {
     CompressedMember& member = members_[index];
     try {
-        worker.Compress(files_, jobs_[index], options_.packPath, member);
+        worker.Compress(files_, jobs_[index], options_, member);
     } catch (const std::bad_alloc&) {
         member.bytes.Release();
         member.status.kind = Status::NO_MEMORY;
         try {
-            member.status.message = Format("Not enough memory to write %1.", options_.packPath);
+            member.status = NoMemory(jobs_[index].sourcePath, options_.packPath);
         } catch (const std::bad_alloc&) {
         }
     }
@@ -214,21 +219,21 @@ void InOrderCompressor::WorkerLoop(Worker& worker) {
     }
 }
 
-Status InOrderCompressor::Run(
-    const std::function<Status(std::size_t, CompressedMember&)>& deliver,
-    CompressTimes* times) {
+Status InOrderCompressor::Run(const std::function<Status(std::size_t, CompressedMember&)>& deliver,
+                              CompressTimes* times) {
     unsigned count = options_.threads ? options_.threads : std::thread::hardware_concurrency();
     count = static_cast<unsigned>(
         std::clamp<std::size_t>(count, 1, std::max<std::size_t>(jobs_.size(), 1)));
-    workers_.resize(count);
-    for (Worker& worker : workers_) {
-        worker.in.Resize(kWorkBufferSize);  // std::bad_alloc is the caller's to report
-        worker.out.Resize(kWorkBufferSize);
+    for (unsigned k = 0; k < count; ++k) {
+        // std::bad_alloc is the caller's to report: no work buffers, no pack.
+        workers_.push_back(std::make_unique<Worker>(options_.classic));
+        workers_.back()->in.Resize(kWorkBufferSize);
+        workers_.back()->out.Resize(kWorkBufferSize);
     }
     // The calling thread compresses too, between deliveries, with workers_[0].
     for (unsigned k = 1; k < count; ++k) {
         try {
-            threads_.emplace_back([this, k] { WorkerLoop(workers_[k]); });
+            threads_.emplace_back([this, k] { WorkerLoop(*workers_[k]); });
         } catch (const std::system_error&) {
             break;  // fewer threads: the calling thread still gets through every member
         }
@@ -249,17 +254,17 @@ Status InOrderCompressor::Run(
         const std::size_t index = ClaimLocked();
         if (index != kNone) {
             lock.unlock();
-            Process(index, workers_[0]);
+            Process(index, *workers_[0]);
             continue;
         }
         finished_.wait(lock, [&] { return done_[next] != 0; });
     }
     StopAndJoin();
     if (times) {
-        for (const Worker& worker : workers_) {
-            times->reading += worker.times.reading;
-            times->compressing += worker.times.compressing;
-            times->checksum += worker.times.checksum;
+        for (const std::unique_ptr<Worker>& worker : workers_) {
+            times->reading += worker->times.reading;
+            times->compressing += worker->times.compressing;
+            times->checksum += worker->times.checksum;
         }
     }
     return status;
@@ -267,13 +272,9 @@ Status InOrderCompressor::Run(
 
 }  // namespace
 
-std::uint64_t CompressionBound(std::uint32_t size) {
-    return static_cast<std::uint64_t>(static_cast<double>(size) * 1.1 + 12);
-}
-
 Status CompressInOrder(const std::vector<MemberJob>& jobs, const CompressOptions& options,
-                           const std::function<Status(std::size_t, CompressedMember&)>& deliver,
-                           CompressTimes* times) {
+                       const std::function<Status(std::size_t, CompressedMember&)>& deliver,
+                       CompressTimes* times) {
     InOrderCompressor compressor(jobs, options);
     return compressor.Run(deliver, times);
 }

@@ -16,6 +16,8 @@
 
 namespace brisko {
 
+class StreamCache;
+
 // One member to compress: its source file and the size it had when the directory was built.
 struct MemberJob {
     std::string sourcePath;
@@ -23,8 +25,8 @@ struct MemberJob {
     bool table = false;  // feeds the checksum
 };
 
-// A compressed member: one zlib stream as compress2 gives it at level 9, and what the member adds
-// to the checksum (nothing unless it is a table).
+// A compressed member: one zlib stream (see MemberStream.h), and what the member adds to the
+// checksum (nothing unless it is a table).
 struct CompressedMember {
     Buffer bytes;
     TableContribution sum;
@@ -42,17 +44,16 @@ struct CompressOptions {
     unsigned threads = 0;  // compressing threads, the calling one included; 0 = one per core
     std::size_t pendingLimit = 64u << 20;
     FileLayer* files = nullptr;
-    std::string packPath;  // named in the error texts
+    std::string packPath;          // named in the error texts
+    bool classic = false;          // zlib's compress2 at level 9
+    StreamCache* cache = nullptr;  // streams already made in this batch, by content
+    int cacheUser = 0;             // the number the cache knows this pack by
 };
 
 // Compresses every job and calls `deliver` for each, in list order, on the calling thread. Stops
 // at the first member that fails or the first delivery that returns an error, and returns it.
 Status CompressInOrder(const std::vector<MemberJob>& jobs, const CompressOptions& options,
-                           const std::function<Status(std::size_t, CompressedMember&)>& deliver,
-                           CompressTimes* times = nullptr);
-
-// The capacity the writer gives compress2 for a member: size x 1.1 + 12, in double precision,
-// truncated toward zero.
-std::uint64_t CompressionBound(std::uint32_t size);
+                       const std::function<Status(std::size_t, CompressedMember&)>& deliver,
+                       CompressTimes* times = nullptr);
 
 }  // namespace brisko

@@ -12,6 +12,7 @@
 #include <system_error>
 #include <thread>
 
+#include "ExtractFolder.h"
 #include "FolderOps.h"
 #include "HostPath.h"
 #include "PackFile.h"
@@ -23,7 +24,7 @@ namespace {
 // through a link. Gives the descriptor of the innermost folder (or `target` itself, not to be
 // closed) and sets `leaf` to the file's own name.
 Status OpenMemberFolder(FileLayer& files, int target, const std::string& targetPath,
-                            const std::string& relative, int& folder, std::string& leaf) {
+                        const std::string& relative, int& folder, std::string& leaf) {
     folder = target;
     std::size_t start = 0;
     for (std::size_t cut = relative.find(kHostSeparator); cut != std::string::npos;
@@ -57,9 +58,19 @@ int CreateMemberFile(FileLayer& files, int folder, const std::string& leaf) {
     return fd;
 }
 
+// Writes the member's bytes and closes the file, once whatever happens: after a failed close
+// the descriptor may already belong to another thread's file.
+bool WriteMember(FileLayer& files, int fd, const Buffer& data) {
+    if (!WriteFully(files, fd, data.data(), data.size())) {
+        CloseQuietly(files, fd);
+        return false;
+    }
+    return files.Close(fd) == 0;
+}
+
 // Reads back a member file just written, for the checksum of what is on disk.
 Status ReadBack(FileLayer& files, int folder, const std::string& leaf, const std::string& path,
-                    Buffer& data) {
+                Buffer& data) {
     int fd = files.OpenAt(folder, leaf, base::kRead | base::kNoFollow | base::kPlainFile);
     if (fd < 0) return FileError(Status::CANNOT_OPEN, path, errno);
     FileInfo info;
@@ -68,16 +79,16 @@ Status ReadBack(FileLayer& files, int folder, const std::string& leaf, const std
         data.Resize(static_cast<std::size_t>(info.size));
         ok = ReadFully(files, fd, data.data(), data.size());
     }
+    const int error = errno;
     CloseQuietly(files, fd);
     if (ok) return Status::Ok();
-    return Status::Error(Status::READ_FAILED,
-                             Format("An unknown error occurred while accessing %1.", path));
+    return FileError(Status::READ_FAILED, path, error ? error : EIO);
 }
 
 // One member: read and inflate it, write it, and for a table read it back and sum it.
 Status ExtractMember(const CPackFile& pack, FileLayer& files, int target,
-                         const std::string& targetPath, const PackEntry& entry, Buffer& data,
-                         Buffer& compressed, TableContribution* sum) {
+                     const std::string& targetPath, const PackEntry& entry, Buffer& data,
+                     Buffer& compressed, TableContribution* sum) {
     Status status = pack.ReadMember(entry, data, compressed);
     if (!status.ok()) return status;
     const std::string relative = MemberToHost(entry.Name());
@@ -89,9 +100,8 @@ Status ExtractMember(const CPackFile& pack, FileLayer& files, int target,
     int fd = CreateMemberFile(files, folder, leaf);
     if (fd < 0) {
         status = FileError(Status::CANNOT_OPEN, path, errno);
-    } else if (!WriteFully(files, fd, data.data(), data.size()) || files.Close(fd) != 0) {
+    } else if (!WriteMember(files, fd, data)) {
         status = FileError(Status::WRITE_FAILED, path, errno);
-        if (fd >= 0) CloseQuietly(files, fd);
         files.UnlinkAt(folder, leaf);  // no half-written member
     } else if (sum) {
         status = ReadBack(files, folder, leaf, path, data);
@@ -99,25 +109,6 @@ Status ExtractMember(const CPackFile& pack, FileLayer& files, int target,
     }
     if (folder != target) CloseQuietly(files, folder);
     return status;
-}
-
-// The target folder, opened: created (one level) when missing, never a link or the root.
-Status OpenTarget(FileLayer& files, const std::string& targetPath, int& fd) {
-    FileInfo info;
-    if (files.LinkStat(targetPath, info) == 0 && info.kind == base::FileKind::LINK) {
-        return Status::Error(
-            Status::REFUSED,
-            Format("The folder %1 is a symbolic link; nothing was extracted into it.", targetPath));
-    }
-    if (IsRootFolder(targetPath, files)) {
-        return Status::Error(
-            Status::REFUSED,
-            Format("The folder %1 is the root folder; nothing was extracted into it.", targetPath));
-    }
-    files.MakeFolder(targetPath);  // it may well exist
-    fd = files.Open(targetPath, base::kRead | base::kFolder | base::kNoFollow);
-    if (fd < 0) return FileError(Status::CANNOT_OPEN, targetPath, errno);
-    return Status::Ok();
 }
 
 // Extracts the members on several threads, which take them in directory order; the calling thread
@@ -132,10 +123,13 @@ public:
           count_(pack.GetCount()),
           sums_(count_),
           done_(count_, 0),
+          skipped_(count_, 0),
           failures_(count_) {}
 
     // The first failure in directory order, or OK with the tables added to `state`.
     Status Run(unsigned threads, ChecksumState& state);
+    // The members passed over because they hold no data, or OK.
+    Status Skipped() const;
 
 private:
     void Work();
@@ -148,12 +142,24 @@ private:
     const std::size_t count_;
     std::vector<std::unique_ptr<TableContribution>> sums_;
     std::vector<char> done_;
+    std::vector<char> skipped_;
     std::vector<Status> failures_;
     std::atomic<std::size_t> next_{0};
     std::atomic<bool> stop_{false};
     std::mutex mutex_;
     std::condition_variable finished_;
 };
+
+// A member without data (its compression failed when the pack was written) is passed over, so
+// that every other member is still written; the others stop the extraction at their failure.
+bool HoldsNoData(const PackEntry& entry) {
+    return entry.compressedSize == 0 && entry.uncompressedSize > 0;
+}
+
+Status NoMemoryFor(const PackEntry& entry, const std::string& packPath) {
+    return Status::Error(Status::NO_MEMORY, Format("Not enough memory to extract %1 from %2.",
+                                                   std::string(entry.Name()), packPath));
+}
 
 void Extraction::Work() {
     Buffer data;
@@ -162,17 +168,23 @@ void Extraction::Work() {
         const PackEntry& entry = *pack_.GetEntry(static_cast<std::int64_t>(i));
         Status status;
         std::unique_ptr<TableContribution> sum;
+        const bool skip = HoldsNoData(entry);
         try {
-            if (IsTableName(entry.Name())) sum = std::make_unique<TableContribution>();
-            status = ExtractMember(pack_, files_, target_, targetPath_, entry, data, compressed,
-                                   sum.get());
+            if (!skip && IsTableName(entry.Name())) sum = std::make_unique<TableContribution>();
+            if (!skip) {
+                status = ExtractMember(pack_, files_, target_, targetPath_, entry, data, compressed,
+                                       sum.get());
+            }
         } catch (const std::bad_alloc&) {
-            status.kind = Status::NO_MEMORY;  // the text is added by the caller
+            data.Release();
+            compressed.Release();
+            status = NoMemoryFor(entry, pack_.Path());
         }
         std::lock_guard<std::mutex> lock(mutex_);
         if (!status.ok()) stop_ = true;
         failures_[i] = std::move(status);
         sums_[i] = std::move(sum);
+        skipped_[i] = skip;
         done_[i] = 1;
         finished_.notify_all();
     }
@@ -210,35 +222,58 @@ Status Extraction::Run(unsigned threads, ChecksumState& state) {
     return Status::Ok();
 }
 
+// One line per member that held no data.
+Status Extraction::Skipped() const {
+    std::string text;
+    for (std::size_t i = 0; i < count_; ++i) {
+        if (!skipped_[i]) continue;
+        if (!text.empty()) text += '\n';
+        text += Format(
+            "The member %1 of %2 holds no data: its compression failed when the pack "
+            "was written.",
+            std::string(pack_.GetEntry(static_cast<std::int64_t>(i))->Name()), pack_.Path());
+    }
+    return text.empty() ? Status::Ok() : Status::Error(Status::DAMAGED_MEMBER, text);
+}
+
 }  // namespace
 
-bool CPackFile::ExtractAll(const std::string& targetFolder) {
+bool CPackFile::ExtractAll(const std::string& targetFolder, const ExtractOptions& options) {
     error_ = fd_ < 0 ? FileError(Status::READ_FAILED, path_, EBADF) : CheckMemberNames();
     if (!error_.ok()) return false;
-    const std::string targetPath = targetFolder.size() > 1 && targetFolder.back() == kHostSeparator
-                                       ? targetFolder.substr(0, targetFolder.size() - 1)
-                                       : targetFolder;
-    int target = -1;
-    error_ = OpenTarget(files_, targetPath, target);
+    ExtractFolder target;
+    error_ = PrepareExtractFolder(targetFolder, path_, options.existing, files_, target);
     if (!error_.ok()) return false;
-    // What cannot be removed is overwritten below; a target named by "." or ".." is not emptied.
-    if (MayEmptyFolder(targetPath, files_)) {
-        const int emptied = files_.OpenAt(target, ".", base::kRead | base::kFolder);
-        if (emptied >= 0) DeleteFolderContentsAt(emptied, files_);
-    }
 
     ChecksumState state = StartChecksum(created_);
+    Status skipped;
     try {
-        Extraction extraction(*this, files_, target, targetPath);
+        Extraction extraction(*this, files_, target.fd, target.path);
         error_ = extraction.Run(threads_, state);
+        if (error_.ok()) skipped = extraction.Skipped();
     } catch (const std::bad_alloc&) {
-        error_.kind = Status::NO_MEMORY;
+        error_ =
+            Status::Error(Status::NO_MEMORY, Format("Not enough memory to extract %1.", path_));
     }
-    CloseQuietly(files_, target);
-    if (error_.kind == Status::NO_MEMORY && error_.message.empty()) {
-        error_.message = Format("Not enough memory to extract %1.", path_);
-    }
+    if (!error_.ok() && options.removeOnFailure) RemoveExtracted(target);
+    CloseQuietly(files_, target.fd);
+    if (!error_.ok()) return false;
+    error_ = std::move(skipped);
     return error_.ok() && state.accumulator == storedChecksum_;
+}
+
+// Deletes what a failed extraction wrote, and the target itself when it created it.
+void CPackFile::RemoveExtracted(const ExtractFolder& target) {
+    const int emptied = files_.OpenAt(target.fd, ".", base::kRead | base::kFolder);
+    const bool empty = emptied >= 0 && EmptyOpenFolder(emptied, target.path, files_);
+    if (!empty || !target.created) return;
+    const std::size_t cut = target.path.rfind(kHostSeparator);
+    const std::string parent = cut == std::string::npos ? "." : target.path.substr(0, cut + 1);
+    const std::string name = cut == std::string::npos ? target.path : target.path.substr(cut + 1);
+    int parentFd = files_.Open(parent, base::kRead | base::kFolder);
+    if (parentFd < 0) return;
+    files_.UnlinkAt(parentFd, name, true);
+    CloseQuietly(files_, parentFd);
 }
 
 }  // namespace brisko

@@ -1,13 +1,12 @@
 #include "PackFile.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <new>
 
 #include "ByteReader.h"
 #include "MemberNames.h"
+#include "MemberStream.h"
 #include "PackStamp.h"
 
 namespace brisko {
@@ -18,9 +17,13 @@ Status Damaged(const std::string& path, const std::string& reason) {
 }
 
 Status DamagedMember(const std::string& path, const PackEntry& entry, const char* reason) {
-    return Status::Error(
-        Status::DAMAGED_MEMBER,
-        Format("The member %1 of %2 is damaged: %3.", std::string(entry.Name()), path, reason));
+    return Status::Error(Status::DAMAGED_MEMBER, Format("The member %1 of %2 is damaged: %3.",
+                                                        std::string(entry.Name()), path, reason));
+}
+
+Status NoMemory(const std::string& path, const PackEntry& entry) {
+    return Status::Error(Status::NO_MEMORY, Format("Not enough memory to read the member %1 of %2.",
+                                                   std::string(entry.Name()), path));
 }
 
 std::string Number(std::uint64_t n) {
@@ -41,6 +44,7 @@ void CPackFile::Close() {
     entries_.shrink_to_fit();
     storedChecksum_ = created_ = 0;
     trailerOffset_ = 0;
+    fileSize_ = 0;
 }
 
 bool CPackFile::Fail(Status status) {
@@ -72,10 +76,10 @@ bool CPackFile::Open(const std::string& packPath) {
     try {
         status = LoadDirectory(info.size);
     } catch (const std::bad_alloc&) {
-        status = Status::Error(Status::NO_MEMORY,
-                                   Format("Not enough memory to read %1.", path_));
+        status = Status::Error(Status::NO_MEMORY, Format("Not enough memory to read %1.", path_));
     }
     if (!status.ok()) return Fail(std::move(status));
+    fileSize_ = info.size;
     PackStamp.SetChecksum(storedChecksum_);
     PackStamp.SetCreated(created_);
     return true;
@@ -176,8 +180,7 @@ Status CPackFile::ReadMember(const PackEntry& entry, Buffer& data, Buffer& compr
         data.Resize(entry.uncompressedSize);
         compressed.Resize(entry.compressedSize);
     } catch (const std::bad_alloc&) {
-        return Status::Error(Status::NO_MEMORY,
-                                 Format("Not enough memory to read %1.", path_));
+        return NoMemory(path_, entry);
     }
     if (entry.compressedSize == 0) {
         if (entry.uncompressedSize == 0) return Status::Ok();
@@ -187,29 +190,21 @@ Status CPackFile::ReadMember(const PackEntry& entry, Buffer& data, Buffer& compr
                    dataStart + entry.dataOffset)) {
         return FileError(Status::READ_FAILED, path_, errno ? errno : EIO);
     }
-    uLongf produced = entry.uncompressedSize;
-    uLong consumed = entry.compressedSize;
-    switch (uncompress2(data.bytes(), &produced, compressed.bytes(), &consumed)) {
-        case Z_OK:
-            break;
-        case Z_BUF_ERROR:  // the output is full: either more would follow, or the input ended
-            if (consumed == entry.compressedSize) {
-                return DamagedMember(path_, entry, "its data does not inflate");
-            }
-            return DamagedMember(path_, entry, "its data inflates to more than its recorded size");
-        case Z_MEM_ERROR:
-            return Status::Error(Status::NO_MEMORY,
-                                     Format("Not enough memory to read %1.", path_));
-        default:
+    switch (InflateMember(compressed.data(), compressed.size(), data.data(), data.size())) {
+        case InflateResult::OK:
+            return Status::Ok();
+        case InflateResult::BAD_DATA:
             return DamagedMember(path_, entry, "its data does not inflate");
+        case InflateResult::TOO_SHORT:
+            return DamagedMember(path_, entry, "its data inflates to less than its recorded size");
+        case InflateResult::TOO_LONG:
+            return DamagedMember(path_, entry, "its data inflates to more than its recorded size");
+        case InflateResult::TRAILING:
+            return DamagedMember(path_, entry, "bytes follow the end of its data");
+        case InflateResult::NO_MEMORY:
+            break;
     }
-    if (produced != entry.uncompressedSize) {
-        return DamagedMember(path_, entry, "its data inflates to less than its recorded size");
-    }
-    if (consumed != entry.compressedSize) {
-        return DamagedMember(path_, entry, "bytes follow the end of its data");
-    }
-    return Status::Ok();
+    return NoMemory(path_, entry);
 }
 
 ChecksumResult CPackFile::VerifyChecksum(std::uint64_t expected) {

@@ -9,10 +9,19 @@
 
 #include "Buffer.h"
 #include "Checksum.h"
+#include "ExtractFolder.h"
 #include "PackBase.h"
 #include "PackEntry.h"
 
 namespace brisko {
+
+struct ExtractOptions {
+    // A target folder that holds something is emptied first (the pack creator's way), or
+    // refused.
+    ExistingFolder existing = ExistingFolder::EMPTY;
+    // A failed extraction deletes what it wrote, and the target folder when it created it.
+    bool removeOnFailure = false;
+};
 
 class CPackFile {
 public:
@@ -45,11 +54,22 @@ public:
     ChecksumResult VerifyChecksum(std::uint64_t expected);
     ChecksumResult VerifyChecksum(std::uint32_t expectedLow, std::int32_t expectedHigh);
 
-    // Empties `targetFolder` (creating it, one level, if missing) and writes every member into it
-    // under its relative path; true when the tables written give the stored checksum. False with
-    // Error() set when the pack cannot be extracted safely (the target is left untouched) or a
-    // member cannot be read or written (the members written so far stay).
-    bool ExtractAll(const std::string& targetFolder);
+    // Makes `targetFolder` ready under the rules of PrepareExtractFolder (created when missing;
+    // emptied first, or refused when it holds anything, as `options` say; never a link, the
+    // root, or a folder holding this pack) and writes every member into it under its relative
+    // path; true when the tables written give the stored checksum. False with Error() set when
+    // the pack cannot be extracted safely or the folder is refused (nothing is touched), the
+    // folder cannot be made ready, or a member cannot be read or written (the members written
+    // so far stay unless `options` say otherwise). A member without data (compressed size 0) is
+    // passed over: every other member is written, and Error() names each such member
+    // (DAMAGED_MEMBER). False with Error() OK means the checksum did not match.
+    bool ExtractAll(const std::string& targetFolder, const ExtractOptions& options = {});
+
+    // The strict check of a pack: every member inflates to exactly its recorded size, and the
+    // layout is the one the writer gives (data offsets back to back in directory order from 0,
+    // the trailer right behind the last member, the file ending right behind the trailer). One
+    // problem per entry, each naming its member (or the pack); empty for a sound pack.
+    std::vector<Status> VerifyMembers() const;
 
     // Whether every member can be written below a folder: names that are safe and distinct
     // regardless of letter case. ExtractAll checks this before it touches the target.
@@ -66,11 +86,13 @@ public:
     std::uint64_t StoredChecksum() const { return storedChecksum_; }
     std::uint64_t Created() const { return created_; }
     std::uint32_t TrailerOffset() const { return trailerOffset_; }
+    std::uint64_t FileSize() const { return fileSize_; }
 
 private:
     bool Fail(Status status);
     Status LoadDirectory(std::uint64_t fileSize);
     Status CheckDataRanges() const;
+    void RemoveExtracted(const ExtractFolder& target);
 
     FileLayer& files_;
     int fd_ = -1;
@@ -79,6 +101,7 @@ private:
     std::uint64_t storedChecksum_ = 0;
     std::uint64_t created_ = 0;
     std::uint32_t trailerOffset_ = 0;
+    std::uint64_t fileSize_ = 0;
     unsigned threads_ = 0;
     Status error_;
 };

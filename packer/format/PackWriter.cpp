@@ -4,12 +4,12 @@
 #include <chrono>
 #include <new>
 
-#include "PackBase.h"
 #include "ByteReader.h"
 #include "Checksum.h"
 #include "HostPath.h"
 #include "MemberCompressor.h"
 #include "MemberNames.h"
+#include "PackBase.h"
 #include "PackEntry.h"
 #include "PackFormat.h"
 #include "PackStamp.h"
@@ -61,15 +61,14 @@ Status BuildDirectory(FileLayer& files, const NameList& names, const std::string
     jobs.resize(names.size());
     for (std::size_t i = 0; i < names.size(); ++i) {
         MemberJob& job = jobs[i];
-        job.sourcePath = HostJoin(baseFolder, names[i]);
+        job.sourcePath = SourcePath(baseFolder, names[i], files);
         FileInfo info;
         if (files.Stat(job.sourcePath, info) != 0) {
             return FileError(Status::CANNOT_OPEN, job.sourcePath, errno);
         }
         if (!info.IsFile()) {
-            return Status::Error(
-                Status::CANNOT_OPEN,
-                Format("%1 is not a file that can be packed.", job.sourcePath));
+            return Status::Error(Status::CANNOT_OPEN,
+                                 Format("%1 is not a file that can be packed.", job.sourcePath));
         }
         if (info.size >= kMemberSizeLimit) {
             return Status::Error(
@@ -114,13 +113,14 @@ Status TooLarge(const std::string& packPath) {
 class PackWrite {
 public:
     PackWrite(const NameList& names, const std::string& packPath, const std::string& baseFolder,
-              const PackWriteOptions& options)
+              const PackWriteOptions& options, PackWritten* written)
         : names_(names),
           packPath_(packPath),
           baseFolder_(baseFolder),
           options_(options),
           files_(options.files ? *options.files : FileLayer::System()),
-          file_(files_, packPath) {}
+          file_(files_, packPath),
+          written_(written) {}
 
     Status Run();
 
@@ -139,12 +139,13 @@ private:
     std::uint64_t created_ = 0;
     ChecksumState checksum_;
     double writing_ = 0;
+    PackWritten* written_;
 };
 
 Status PackWrite::Run() {
     if (names_.empty()) {
         return Status::Error(Status::NOTHING_TO_PACK,
-                                 Format("There are no files to pack into %1.", packPath_));
+                             Format("There are no files to pack into %1.", packPath_));
     }
     Status status = CheckNames(names_, baseFolder_);
     if (status.ok()) status = BuildDirectory(files_, names_, baseFolder_, entries_, jobs_);
@@ -156,8 +157,6 @@ Status PackWrite::Run() {
     created_ = options_.created ? options_.created : CurrentCreatedTime();
     if (!file_.Create()) return FileError(Status::CANNOT_OPEN, packPath_, file_.Error());
     checksum_ = StartChecksum(created_);
-    PackStamp.SetChecksum(checksum_.accumulator);
-    PackStamp.SetCreated(created_);
 
     // The provisional directory: sizes as they are on disk, offsets as if nothing compressed.
     std::uint32_t offset = 0;
@@ -175,6 +174,9 @@ Status PackWrite::Run() {
     compress.pendingLimit = options_.pendingLimit;
     compress.files = &files_;
     compress.packPath = packPath_;
+    compress.classic = options_.zlib;
+    compress.cache = options_.cache;
+    compress.cacheUser = options_.cacheUser;
     CompressTimes times;
     status = CompressInOrder(
         jobs_, compress,
@@ -205,6 +207,7 @@ Status PackWrite::Append(std::size_t index, CompressedMember& member) {
     }
     if (jobs_[index].table) member.sum.ApplyTo(checksum_);
     writing_ += std::chrono::duration<double>(Clock::now() - start).count();
+    if (options_.progress) options_.progress(index + 1, entries_.size());
     return Status::Ok();
 }
 
@@ -219,7 +222,18 @@ Status PackWrite::Finish() {
         !file_.Commit()) {
         return WriteError(packPath_, file_);
     }
+    // Only a complete pack gives its values.
     PackStamp.SetChecksum(checksum_.accumulator);
+    PackStamp.SetCreated(created_);
+    if (written_) {
+        written_->checksum = checksum_.accumulator;
+        written_->created = created_;
+        written_->members = static_cast<std::uint32_t>(entries_.size());
+        written_->uncompressedBytes = 0;
+        for (const PackEntry& entry : entries_)
+            written_->uncompressedBytes += entry.uncompressedSize;
+        written_->packBytes = trailer + std::uint64_t{kWordSize};
+    }
     return Status::Ok();
 }
 
@@ -232,15 +246,16 @@ std::uint64_t CurrentCreatedTime() {
 }
 
 Status WritePackFile(const NameList& names, const std::string& packPath,
-                         const std::string& baseFolder, const PackWriteOptions& options) {
+                     const std::string& baseFolder, const PackWriteOptions& options,
+                     PackWritten* written) {
     const Clock::time_point start = Clock::now();
     Status status;
     try {
-        PackWrite write(names, packPath, baseFolder, options);
+        PackWrite write(names, packPath, baseFolder, options, written);
         status = write.Run();
     } catch (const std::bad_alloc&) {
-        status = Status::Error(Status::NO_MEMORY,
-                                   Format("Not enough memory to write %1.", packPath));
+        status =
+            Status::Error(Status::NO_MEMORY, Format("Not enough memory to write %1.", packPath));
     }
     if (options.timings) {
         options.timings->total = std::chrono::duration<double>(Clock::now() - start).count();

@@ -3,7 +3,9 @@
 // the way what must hold for any input:
 //   - an opened pack's records all have names that end inside their field;
 //   - a member that reads has exactly its recorded size;
-//   - a pack with unsafe or clashing names is refused before the target is touched;
+//   - a pack the strict check finds sound reads every member;
+//   - a pack with unsafe or clashing names is refused before the target is touched, and so is a
+//     target that holds something when it must be empty;
 //   - a complete extraction writes only below the target and agrees with the verification;
 //   - the bytes read as a table give the same checksum by both ways of summing it.
 #include <dirent.h>
@@ -74,12 +76,13 @@ void Exercise(const std::string& packPath, const std::string& target) {
     Require(pack.GetEntry(count) == nullptr && pack.GetEntry(-1) == nullptr,
             "an entry out of range");
     brisko::Buffer data;
+    const bool sound = pack.VerifyMembers().empty();
     for (std::uint32_t i = 0; i < count; ++i) {
         const brisko::PackEntry* entry = pack.GetEntry(i);
         Require(entry && entry->Name().size() < brisko::kNameFieldSize, "a name without its end");
-        if (pack.ReadMember(*entry, data).ok()) {
-            Require(data.size() == entry->uncompressedSize, "a member of another size");
-        }
+        const bool read = pack.ReadMember(*entry, data).ok();
+        if (read) Require(data.size() == entry->uncompressedSize, "a member of another size");
+        Require(read || !sound, "a member of a sound pack does not read");
     }
     const brisko::ChecksumResult verified = pack.VerifyChecksum(pack.StoredChecksum());
     Require(verified == brisko::CHECK_MATCHED_BOTH || verified == brisko::CHECK_FAILED_ALL,
@@ -91,6 +94,10 @@ void Exercise(const std::string& packPath, const std::string& target) {
     const std::string sentinel = target + "/sentinel";
     Require(WriteBytes(sentinel, reinterpret_cast<const std::uint8_t*>("x"), 1), "no sentinel");
     const bool namesSafe = pack.CheckMemberNames().ok();
+    brisko::ExtractOptions mustBeEmpty;
+    mustBeEmpty.existing = brisko::ExistingFolder::REFUSE;
+    Require(!pack.ExtractAll(target, mustBeEmpty) && ::access(sentinel.c_str(), F_OK) == 0,
+            "a folder that holds something was written into");
     const bool matched = pack.ExtractAll(target);
     const bool sentinelLeft = ::access(sentinel.c_str(), F_OK) == 0;
     if (!namesSafe) {

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes the seed corpus of the pack fuzzer: tiny packs made by zpk, and damaged and hostile
-variants of them. Run from the repository after a build:
+variants of them. Seeds already in the corpus are kept as they are (the older ones hold zlib's
+level 9 streams, the newer ones libdeflate's). Run from the repository after a build:
     python3 packer/fuzz/make_corpus.py build/zpk/zpk packer/fuzz/corpus
 """
 import os
@@ -109,21 +110,53 @@ def main():
     other[created_high:created_high + 4] = good[created_high:created_high + 4]
     other[-4:] = good[-4:]
     seeds["table-field-changed"] = bytes(other)
+    # Packs of the default streams, and damage that only the strict check sees.
+    fast = pack_folder(zpk, scenario)
+    seeds["valid-libdeflate"] = bytes(fast)
+
+    def damaged(name, change):
+        pack = bytearray(fast)
+        change(pack)
+        seeds[name] = bytes(pack)
+
+    def swap_records(p):
+        a, b = entry_at(0) + 260, entry_at(1) + 260
+        p[a:a + 12], p[b:b + 12] = p[b:b + 12], p[a:a + 12]
+
+    def gap(p):
+        start = HEADER + ENTRY * len(scenario) + 4
+        second = struct.unpack_from("<I", p, entry_at(2) + 264)[0]
+        p[start + second:start + second] = b"gap!"
+        for i in (2, 3):
+            set_u32(p, entry_at(i) + 264, struct.unpack_from("<I", p, entry_at(i) + 264)[0] + 4)
+        set_u32(p, 12, struct.unpack_from("<I", p, 12)[0] + 4)
+
+    damaged("swapped-records", swap_records)
+    damaged("gap", gap)
+    damaged("appended-bytes", lambda p: p.extend(b"tail"))
+    damaged("zero-compressed-size", lambda p: set_u32(p, entry_at(1) + 260, 0))
+    damaged("name-8bit-case", lambda p: (set_name(p, 0, "\xc9t\xe9.csv"),
+                                         set_name(p, 3, "\xe9t\xc9.csv")))
+    damaged("name-control", lambda p: set_name(p, 2, "a\nb\x1b[2J.txt"))
     zeros = zlib.compress(b"\0" * 100000, 9)
     seeds["high-ratio"] = hand_made([("zeros.bin", zeros, 100000)])
     seeds["trailing-bytes"] = hand_made([("a.csv", zlib.compress(b"1,2", 9) + b"junk", 3)])
     seeds["no-data"] = hand_made([("a.csv", b"", 5)])
     for name, data in seeds.items():
-        with open(os.path.join(out, name + ".zpk"), "wb") as f:
-            f.write(data)
+        path = os.path.join(out, name + ".zpk")
+        if not os.path.exists(path):
+            with open(path, "wb") as f:
+                f.write(data)
     # Table texts for the checksum check (they do not open as packs).
     texts = {
         "text-table": table + b"3,12345678,123456789,99999999999,-2153946,+7 ,x,\r\r\n,\n\n",
         "text-blanks": b" \t-1\v,\f2\r,\r\n9:1,8/2,7\xb9,\x80\x80,,,",
     }
     for name, data in texts.items():
-        with open(os.path.join(out, name + ".csv"), "wb") as f:
-            f.write(data)
+        path = os.path.join(out, name + ".csv")
+        if not os.path.exists(path):
+            with open(path, "wb") as f:
+                f.write(data)
 
 
 if __name__ == "__main__":

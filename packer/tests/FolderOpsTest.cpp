@@ -131,9 +131,26 @@ TEST(FolderExistsTest, TellsFoldersFromFiles) {
     EXPECT_TRUE(FolderExists(dir.File("empty-folder") + "/"));
     EXPECT_TRUE(FolderExists(dir.File("link")));
     EXPECT_FALSE(FolderExists(dir.File("missing")));
-    EXPECT_FALSE(FolderExists("/"));  // shorter than 2 characters
-    EXPECT_FALSE(FolderExists("."));
+    EXPECT_TRUE(FolderExists("/"));
+    EXPECT_TRUE(FolderExists("."));
     EXPECT_FALSE(FolderExists(""));
+}
+
+// A folder named by one letter is a folder like any other, and is emptied like any other.
+TEST(FolderExistsTest, OneLetterNamesAreFolders) {
+    test::TempDir dir;
+    test::MakeTree(dir.File("T"), {{"a.csv", "1"}, {"sub\\b.txt", "2"}});
+    test::WriteFile(dir.File("F"), "x");
+    const fs::path home = fs::current_path();
+    fs::current_path(dir.Path());
+    const bool folder = FolderExists("T");
+    const bool file = FolderExists("F");
+    const bool emptied = DeleteFolderContents("T/");
+    fs::current_path(home);
+    EXPECT_TRUE(folder);
+    EXPECT_FALSE(file);
+    EXPECT_TRUE(emptied);
+    EXPECT_TRUE(test::EntriesIn(dir.File("T")).empty());
 }
 
 TEST(DeleteFolderContentsTest, RemovesReadOnlyFilesAndFoldersAndKeepsTheFolder) {

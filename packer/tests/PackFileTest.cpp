@@ -183,6 +183,7 @@ struct MemberDamageCase {
     const char* name;
     std::function<std::string()> pack;  // a one-member pack "a.csv"
     const char* reason;
+    const char* extracted = nullptr;  // what the extraction says instead, after the path
 };
 
 // Test names and failures show the case by its name.
@@ -218,7 +219,9 @@ TEST_P(DamagedMembers, FailToReadAndToVerify) {
     EXPECT_EQ(pack.Error().message, message);
     test::WriteFile(dir.File("keep"), "");
     EXPECT_FALSE(pack.ExtractAll(dir.File("out")));
-    EXPECT_EQ(pack.Error().message, message);
+    EXPECT_EQ(pack.Error().message, GetParam().extracted
+                                        ? "The member a.csv of " + path + GetParam().extracted
+                                        : message);
     EXPECT_TRUE(test::EntriesIn(dir.File("out")).empty());  // no partial member
 }
 
@@ -227,10 +230,17 @@ const std::string kStream = test::Compress9("1,2,3");
 INSTANTIATE_TEST_SUITE_P(
     Pack, DamagedMembers,
     testing::Values(
-        MemberDamageCase{"FlippedByte",
+        MemberDamageCase{"BadHeader",
                          [] {
                              std::string s = kStream;
-                             s[3] = static_cast<char>(s[3] ^ 0x55);
+                             s[0] = static_cast<char>(s[0] ^ 0x55);
+                             return OneMember(s, 5);
+                         },
+                         "its data does not inflate."},
+        MemberDamageCase{"StreamChecksumWrong",
+                         [] {
+                             std::string s = kStream;
+                             s.back() = static_cast<char>(s.back() ^ 1);
                              return OneMember(s, 5);
                          },
                          "its data does not inflate."},
@@ -245,7 +255,8 @@ INSTANTIATE_TEST_SUITE_P(
         MemberDamageCase{"StreamCutShort",
                          [] { return OneMember(kStream.substr(0, kStream.size() - 2), 5); },
                          "its data does not inflate."},
-        MemberDamageCase{"NoData", [] { return OneMember("", 5); }, "it holds no data."}),
+        MemberDamageCase{"NoData", [] { return OneMember("", 5); }, "it holds no data.",
+                         " holds no data: its compression failed when the pack was written."}),
     [](const testing::TestParamInfo<MemberDamageCase>& info) {
         return std::string(info.param.name);
     });

@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "PackFormat.h"
 
@@ -65,6 +66,31 @@ std::string Compress9(const std::string& bytes) {
     }
     out.resize(size);
     return out;
+}
+
+std::string InflateWithZlib(const std::string& stream, std::size_t size) {
+    std::string out(size, '\0');
+    uLongf produced = size;
+    uLong consumed = stream.size();
+    Bytef spare;
+    const int z = uncompress2(size ? reinterpret_cast<Bytef*>(out.data()) : &spare, &produced,
+                              reinterpret_cast<const Bytef*>(stream.data()), &consumed);
+    if (z != Z_OK || produced != size || consumed != stream.size()) {
+        throw std::runtime_error("not one zlib stream of the recorded size");
+    }
+    return out;
+}
+
+std::vector<std::string> MemberStreams(const std::string& pack) {
+    const std::uint32_t count = U32At(pack, 8);
+    const std::size_t dataStart = 20 + std::size_t{272} * count;
+    std::vector<std::string> streams;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::size_t record = 16 + std::size_t{272} * i;
+        streams.push_back(
+            pack.substr(dataStart + U32At(pack, record + 264), U32At(pack, record + 260)));
+    }
+    return streams;
 }
 
 std::uint32_t U32At(const std::string& bytes, std::size_t offset) {
@@ -136,7 +162,7 @@ std::uint64_t ReferenceChecksum(const std::vector<std::string>& tables, std::uin
 }
 
 std::string ReferencePack(const std::vector<std::pair<std::string, std::string>>& members,
-                          std::uint64_t created) {
+                          std::uint64_t created, const StreamMaker& makeStream) {
     std::vector<std::string> tables;
     std::string directory;
     std::string data;
@@ -145,7 +171,8 @@ std::string ReferencePack(const std::vector<std::pair<std::string, std::string>>
         std::transform(lower.begin(), lower.end(), lower.begin(),
                        [](char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; });
         if (lower.find(".csv") != std::string::npos) tables.push_back(bytes);
-        const std::string stream = Compress9(bytes);
+        const std::string stream =
+            makeStream ? makeStream(directory.size() / 272, bytes) : Compress9(bytes);
         std::string record = name;
         record.resize(260, '\0');
         Put(record, static_cast<std::uint32_t>(stream.size()));
@@ -168,7 +195,7 @@ std::string ReferencePack(const std::vector<std::pair<std::string, std::string>>
 }
 
 std::string GameTable(int rows, int fields, unsigned seed) {
-    static const char* const kWords[] = {"Rifle", "MG42", "Sherman", "Tiger", "HQ", "Scout"};
+    static const char* const kWords[] = {"Rifle", "Lancer", "Carter", "Warden", "HQ", "Scout"};
     std::uint64_t state = seed * 0x9E3779B97F4A7C15ull + 1;
     const auto next = [&state] {
         state ^= state << 13;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -34,15 +35,23 @@ std::vector<std::string> EntriesIn(const std::string& folder);
 
 // One zlib stream of the bytes, as compress2 gives it at level 9.
 std::string Compress9(const std::string& bytes);
+// The bytes of one zlib stream, inflated with zlib's own uncompress; throws when the stream is not
+// one whole stream of exactly `size` bytes.
+std::string InflateWithZlib(const std::string& stream, std::size_t size);
+
+// The member streams of pack bytes, in directory order, cut out by the format's rules.
+std::vector<std::string> MemberStreams(const std::string& pack);
 
 // Little-endian words inside pack bytes.
 std::uint32_t U32At(const std::string& bytes, std::size_t offset);
 void SetU32At(std::string& bytes, std::size_t offset, std::uint32_t value);
 
 // The pack that the format's algorithm gives for these members (in this order), built here step
-// by step from the layout and the checksum rules, to hold the writer's bytes against.
+// by step from the layout and the checksum rules, to hold the writer's bytes against. The member
+// streams are compress2's at level 9, or those `stream` gives for member i.
+using StreamMaker = std::function<std::string(std::size_t i, const std::string& bytes)>;
 std::string ReferencePack(const std::vector<std::pair<std::string, std::string>>& members,
-                          std::uint64_t created);
+                          std::uint64_t created, const StreamMaker& stream = nullptr);
 
 // The checksum the rules give for these table texts (in this order) and this creation time,
 // worked out field by field with plain arithmetic.

@@ -2,8 +2,6 @@
 // status, and that a refused or failed command leaves the files as they were.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -12,41 +10,15 @@
 #include "FolderOps.h"
 #include "PackFile.h"
 #include "PackTestFiles.h"
+#include "ZpkRun.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using brisko::test::Tree;
 
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& word) {
-    std::string quoted = "'";
-    for (char c : word)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-// Runs zpk with the arguments, its output caught in files of `dir`.
-Result Zpk(const brisko::test::TempDir& dir, const std::vector<std::string>& args) {
-    std::string command = Quote(ZPK_PATH);
-    for (const std::string& arg : args)
-        command += " " + Quote(arg);
-    const std::string out = dir.File(".zpk-out");
-    const std::string err = dir.File(".zpk-err");
-    const int raw = std::system((command + " >" + Quote(out) + " 2>" + Quote(err)).c_str());
-    Result result;
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    result.out = brisko::test::ReadFile(out);
-    result.err = brisko::test::ReadFile(err);
-    fs::remove(out);
-    fs::remove(err);
-    return result;
-}
+using zpk::test::Result;
+using zpk::test::Zpk;
 
 const Tree kScenario = {
     {"units.csv", "Id,Men,\r\n1,12,\r\n2,-7,\r\n"},
@@ -190,8 +162,8 @@ TEST(ZpkTest, ExtractNeedsAnEmptyFolderOrReplace) {
     brisko::test::MakeTree(dir.File("hidden-only"), {{".x", "1"}});
     Result result = Zpk(dir, {"extract", pack, dir.File("out")});
     EXPECT_EQ(result.status, 2);
-    EXPECT_EQ(result.err,
-              "zpk: " + dir.File("out") + " is not empty; give --replace to empty it first.\n");
+    EXPECT_EQ(result.err, "zpk: The folder " + dir.File("out") +
+                              " is not empty; nothing was extracted into it.\n");
     EXPECT_EQ(brisko::test::ReadTree(dir.File("out")), before);
     EXPECT_EQ(Zpk(dir, {"extract", pack, dir.File("hidden-only")}).status, 2);
 
@@ -227,13 +199,20 @@ TEST(ZpkTest, ReplaceRefusesLinksTheRootAndFoldersHoldingThePack) {
     };
     const Case cases[] = {
         {pack, dir.File("link"),
-         dir.File("link") + " is a symbolic link; refusing to extract into it."},
-        {pack, "/", "refusing to empty the root folder /."},
+         "The folder " + dir.File("link") + " is a symbolic link; nothing was extracted into it."},
+        {pack, dir.File("link") + "/",
+         "The folder " + dir.File("link") + " is a symbolic link; nothing was extracted into it."},
+        {pack, dir.File("link") + "//.",
+         "The folder " + dir.File("link") + " is a symbolic link; nothing was extracted into it."},
+        {pack, "/", "The folder / is the root folder; nothing was extracted into it."},
         {dir.File("holder/sub/p.zpk"), dir.File("holder"),
-         dir.File("holder") + " holds the pack " + dir.File("holder/sub/p.zpk") +
-             "; refusing to empty it."},
-        {pack, dir.File(""), dir.File("") + " holds the pack " + pack + "; refusing to empty it."},
-        {pack, dir.File("file"), dir.File("file") + " is not a folder."},
+         "The folder " + dir.File("holder") + " holds the pack " + dir.File("holder/sub/p.zpk") +
+             "; nothing was extracted into it."},
+        {pack, dir.File(""),
+         "The folder " + dir.File("").substr(0, dir.File("").size() - 1) + " holds the pack " +
+             pack + "; nothing was extracted into it."},
+        {pack, dir.File("file"),
+         dir.File("file") + " is not a folder; nothing was extracted into it."},
     };
     for (const Case& c : cases) {
         const Result result = Zpk(dir, {"extract", c.pack, c.folder, "--replace"});

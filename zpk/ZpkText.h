@@ -1,0 +1,17 @@
+// Member names as zpk prints them: in the terminal's encoding, with every control character (and
+// every character that encoding cannot show) written as \xNN, the name's byte in Windows-1252, so
+// that a hostile name can neither break a line nor send a sequence to the terminal.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace zpk {
+
+// The terminal's encoding, from the locale (LC_ALL, LC_CTYPE, LANG), as iconv names it.
+std::string TerminalEncoding();
+
+// A Windows-1252 name in `encoding`.
+std::string TerminalText(std::string_view name, const std::string& encoding);
+
+}  // namespace zpk
