@@ -191,7 +191,10 @@ ScenarioOutcome Batch::Build(int index) {
     Remove(copies);
     outcome.commonTables = static_cast<std::uint32_t>(copies.size());
     if (!status.ok()) {
-        if (!GaveUpWithoutFileError(status.kind)) ended_ = status;
+        if (!GaveUpWithoutFileError(status.kind)) {
+            ended_ = status;
+            outcome.endedBatch = true;
+        }
         outcome.reason = std::move(status);
         return outcome;
     }

@@ -43,6 +43,7 @@ struct ScenarioOutcome {
     std::uint64_t packBytes = 0;          // the pack file's size
     CatalogSlot checksum;                 // the pack's checksum; 0 and 0 when it was not built
     Status reason;  // why it was not built, as a user text naming the folder or pack
+    bool endedBatch = false;  // `reason` is a file error that ended the batch here
 };
 
 // One step of the batch, reported on the thread that called BuildAllPacks, in table order.

@@ -36,7 +36,8 @@ void MakeTree(const std::string& root) {
             const std::string sub = m % 4 == 0 ? "Data Files/" : m % 4 == 1 ? "maps/" : "";
             fs::create_directories(folder + sub);
             std::ofstream(folder + sub + "table" + std::to_string(m) + ".csv")
-                << "id,men,\r\n" << m << "," << s << ",\r\n";
+                << "id,men,\r\n"
+                << m << "," << s << ",\r\n";
         }
         brisko::NameList names;
         brisko::ListFolderFiles(folder, folder, names);

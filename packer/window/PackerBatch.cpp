@@ -16,27 +16,19 @@ namespace {
 
 QString ProgressText(int index, std::string_view packName) {
     return QString("Building %1\n(%2 of %3)")
-        .arg(NameText(std::string(packName)))
+        .arg(NameText(std::string(packName), NameKind::MEMBER))
         .arg(index + 1)
         .arg(SCEN_COUNT);
 }
 
 // "Error" on its first line, as the batch has always said it, then which scenario and why.
 QString ScenarioErrorText(const ScenarioOutcome& outcome) {
-    return "Error\n" + NameText(outcome.packName) + ": " +
-           QString::fromStdString(outcome.reason.message);
+    return "Error\n" + NameText(outcome.packName, NameKind::MEMBER) + ": " +
+           UserText(outcome.reason.message);
 }
 
 QString CancelledText(const BatchResult& result) {
-    int built = 0;
-    for (const ScenarioOutcome& outcome : result.scenarios)
-        built += outcome.built ? 1 : 0;
-    return QString(
-               "Build ZPK was cancelled after %1 of %2 scenarios. The %3 packs built so far "
-               "stay; catalog.txt was not written.")
-        .arg(result.scenarios.size())
-        .arg(SCEN_COUNT)
-        .arg(built);
+    return UserText(result.status.message) + "\nThe packs built before it stay as they are.";
 }
 
 }  // namespace
@@ -63,19 +55,25 @@ void PackerWindow::OnBuildPacks() {
     options.root = setup.programFolder;
     options.files = &files;
     options.cancel = &cancel;
-    // Steps come in on the batch's thread; the window shows them on its own. The batch waits
-    // while the user reads a scenario's error.
+    // Steps come in on the batch's thread; the window shows them on its own, and the batch waits
+    // until it has (and while the user reads a scenario's error), so that a Cancel the user
+    // gives while a scenario is shown stops the batch before the next one.
     options.progress = [this, &progress](const BatchProgress& step) {
         if (step.stage == BatchProgress::SCENARIO_STARTED) {
             const int index = step.index;
             const QString text = ProgressText(index, step.packName);
-            QMetaObject::invokeMethod(this, [this, &progress, index, text] {
-                progress.setValue(index);
-                if (progress.wasCanceled()) return;
-                progress.setLabelText(text);
-                Q_EMIT BatchProgressed(index, SCEN_COUNT);
-            });
-        } else if (step.stage == BatchProgress::SCENARIO_FINISHED && !step.outcome->built) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, &progress, index, text] {
+                    progress.setValue(index);
+                    if (progress.wasCanceled()) return;
+                    progress.setLabelText(text);
+                    Q_EMIT BatchProgressed(index, SCEN_COUNT);
+                },
+                Qt::BlockingQueuedConnection);
+        } else if (step.stage == BatchProgress::SCENARIO_FINISHED && !step.outcome->built &&
+                   !step.outcome->endedBatch) {
+            // A scenario the batch passes over; a file error that ends it is told at the end.
             const QString text = ScenarioErrorText(*step.outcome);
             QMetaObject::invokeMethod(
                 this, [this, text] { Message(text); }, Qt::BlockingQueuedConnection);
@@ -96,7 +94,7 @@ void PackerWindow::OnBuildPacks() {
     if (result.status.kind == Status::CANCELLED) {
         Message(CancelledText(result));
     } else if (!result.status.ok()) {
-        ReportError(result.status);
+        ReportError(result.status);  // the file error that ended the batch, or kept the catalog
     }
 }
 

@@ -20,8 +20,8 @@ void PackerWindow::OnFolderSelChange() {
     const std::string folder = setup.scenariosFolder + *name + kHostSeparator;
     NameList members;
     ListFolderFiles(folder, folder, members, files);
-    ShowNames(*contentsList, std::move(members));
-    statusBox->setPlainText("Scenario Folder: " + NameText(*name));
+    ShowNames(*contentsList, members, NameKind::MEMBER);
+    statusBox->setPlainText("Scenario Folder: " + NameText(*name, NameKind::HOST));
 }
 
 void PackerWindow::OnPackSelChange() {
@@ -34,8 +34,8 @@ void PackerWindow::OnPackSelChange() {
     members.reserve(pack.GetCount());
     for (std::uint32_t i = 0; i < pack.GetCount(); ++i)
         members.emplace_back(pack.GetEntry(i)->Name());
-    ShowNames(*contentsList, std::move(members));
-    statusBox->setPlainText("Scenario ZPK File: " + NameText(*name));
+    ShowNames(*contentsList, members, NameKind::MEMBER);
+    statusBox->setPlainText("Scenario ZPK File: " + NameText(*name, NameKind::HOST));
 }
 
 void PackerWindow::OnCreatePack() {

@@ -177,14 +177,14 @@ void PackerWindow::OnCommand(int id) {
 void PackerWindow::FillLists() {
     NameList folders;
     ListMatchingFiles(setup.scenariosFolder + "*.", folders, files);
-    ShowNames(*folderList, folders);
+    ShowNames(*folderList, folders, NameKind::HOST);
     RefreshPackList();
 }
 
 void PackerWindow::RefreshPackList() {
     NameList packs;
     ListMatchingFiles(setup.scenariosFolder + "*.zpk", packs, files);
-    ShowNames(*packList, packs);
+    ShowNames(*packList, packs, NameKind::HOST);
 }
 
 std::optional<std::string> PackerWindow::Selected(const QListWidget& list) const {
@@ -199,7 +199,7 @@ void PackerWindow::Message(const QString& text) {
 }
 
 void PackerWindow::ReportError(const Status& status) {
-    Message(QString::fromStdString(status.message));
+    Message(UserText(status.message));
 }
 
 }  // namespace brisko
