@@ -133,7 +133,7 @@ bool WriteCommon(const std::string& root, bool bench, Random& random) {
     MakeFolder(folder);
     for (int i = 0; i < brisko::kCommonDataFileCount; ++i) {
         // About 3 MB together for the benchmark, the larger tables first.
-        const int bytes = bench ? 600000 - 50000 * i : 400 + 60 * i;
+        const int bytes = bench ? 480000 - 40000 * i : 400 + 60 * i;
         const int rows = bytes / (kCommon[i].columns * 5);
         const std::string name(brisko::CommonDataFiles[static_cast<std::size_t>(i)]);
         if (!WriteFile(folder + "/" + name,

@@ -43,8 +43,9 @@ Status NoMemory(const std::string& source, const std::string& packPath) {
 
 // One compressing thread's compressor, its reused work buffers and its times.
 struct Worker {
-    explicit Worker(bool classic) : compressor(classic) {}
+    explicit Worker(bool classic) : classic(classic), compressor(classic) {}
 
+    const bool classic;
     StreamCompressor compressor;
     Buffer in;
     Buffer out;
@@ -110,6 +111,27 @@ void Worker::Compress(FileLayer& files, const MemberJob& job, const CompressOpti
         result.bytes.Release();
         result.status = NoMemory(job.sourcePath, options.packPath);
     }
+}
+
+// The calling thread keeps its worker (the compressor, and the work buffers at their first size)
+// from one pack to the next: a batch writes its packs one after another, and a compressor and its
+// buffers made anew for each pack cost more than packing a small scenario.
+std::unique_ptr<Worker>& CallersWorker() {
+    thread_local std::unique_ptr<Worker> kept;
+    return kept;
+}
+
+std::unique_ptr<Worker> TakeCallersWorker(bool classic) {
+    std::unique_ptr<Worker> worker = std::move(CallersWorker());
+    if (!worker || worker->classic != classic) worker = std::make_unique<Worker>(classic);
+    worker->times = {};
+    return worker;
+}
+
+void KeepCallersWorker(std::unique_ptr<Worker> worker) {
+    if (worker->in.capacity() > kWorkBufferSize) worker->in.Release();
+    if (worker->out.capacity() > kWorkBufferSize) worker->out.Release();
+    CallersWorker() = std::move(worker);
 }
 
 class InOrderCompressor {
@@ -226,9 +248,13 @@ Status InOrderCompressor::Run(const std::function<Status(std::size_t, Compressed
         std::clamp<std::size_t>(count, 1, std::max<std::size_t>(jobs_.size(), 1)));
     for (unsigned k = 0; k < count; ++k) {
         // std::bad_alloc is the caller's to report: no work buffers, no pack.
-        workers_.push_back(std::make_unique<Worker>(options_.classic));
-        workers_.back()->in.Resize(kWorkBufferSize);
-        workers_.back()->out.Resize(kWorkBufferSize);
+        workers_.push_back(k == 0 ? TakeCallersWorker(options_.classic)
+                                  : std::make_unique<Worker>(options_.classic));
+        if (workers_.back()->in.size() < kWorkBufferSize)
+            workers_.back()->in.Resize(kWorkBufferSize);
+        if (workers_.back()->out.size() < kWorkBufferSize) {
+            workers_.back()->out.Resize(kWorkBufferSize);
+        }
     }
     // The calling thread compresses too, between deliveries, with workers_[0].
     for (unsigned k = 1; k < count; ++k) {
@@ -267,6 +293,7 @@ Status InOrderCompressor::Run(const std::function<Status(std::size_t, Compressed
             times->checksum += worker->times.checksum;
         }
     }
+    KeepCallersWorker(std::move(workers_[0]));
     return status;
 }
 

@@ -139,6 +139,8 @@ TEST(BuildAllPacksTest, EachScenarioHasItsOutcomeAndItsSlot) {
     data.Scenario(7, {{"a.csv", "1"}, {"A.csv", "2"}});
     test::WriteFile(data.Pack(7), "old pack of 7");
     test::MakeTree(data.Folder(9), {{"only.txt", "no Data Files folder"}});
+    test::MakeTree(data.Folder(11), {{"maps\\only.bmp", "nothing the batch keeps"}});
+    test::WriteFile(data.Pack(11), "old pack of 11");
     const BatchResult result = data.Build();
     ASSERT_EQ(result.status.kind, Status::OK) << result.status.message;
     ASSERT_EQ(result.scenarios.size(), 52u);
@@ -154,6 +156,10 @@ TEST(BuildAllPacksTest, EachScenarioHasItsOutcomeAndItsSlot) {
               data.Folder(7) + "/A.csv and " + data.Folder(7) +
                   "/a.csv differ only in letter case; a pack cannot hold both.");
     EXPECT_EQ(test::ReadFile(data.Pack(7)), "old pack of 7");
+    EXPECT_EQ(result.scenarios[11].reason.message,
+              "There are no files to pack into " + data.Pack(11) + ".");
+    EXPECT_EQ(test::ReadFile(data.Pack(11)), "old pack of 11");
+    EXPECT_FALSE(test::Exists(data.Folder(11) + "/maps/only.bmp"));
     EXPECT_EQ(result.scenarios[9].commonTables, 0u);
     EXPECT_EQ(Names(Members(data.Pack(9))), std::vector<std::string>{"only.txt"});
 

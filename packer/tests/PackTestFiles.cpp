@@ -194,6 +194,17 @@ std::string ReferencePack(const std::vector<std::pair<std::string, std::string>>
     return pack;
 }
 
+std::vector<std::pair<std::string, std::string>> ManyMembers() {
+    std::vector<std::pair<std::string, std::string>> members;
+    const int rows[] = {5, 900, 0, 40, 2500, 1, 300, 1200, 7, 60, 2000, 3};
+    for (int i = 0; i < 12; ++i) {
+        const std::string name =
+            (i % 3 ? "t" : "Data Files\\t") + std::to_string(i) + (i % 4 == 3 ? ".bin" : ".csv");
+        members.push_back({name, GameTable(rows[i], 9, static_cast<unsigned>(i))});
+    }
+    return members;
+}
+
 std::string GameTable(int rows, int fields, unsigned seed) {
     static const char* const kWords[] = {"Rifle", "Lancer", "Carter", "Warden", "HQ", "Scout"};
     std::uint64_t state = seed * 0x9E3779B97F4A7C15ull + 1;

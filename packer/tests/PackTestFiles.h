@@ -57,6 +57,9 @@ std::string ReferencePack(const std::vector<std::pair<std::string, std::string>>
 // worked out field by field with plain arithmetic.
 std::uint64_t ReferenceChecksum(const std::vector<std::string>& tables, std::uint64_t created);
 
+// Members of many sizes, the largest not first, so that threads finish them out of order.
+std::vector<std::pair<std::string, std::string>> ManyMembers();
+
 // A game-like table of `rows` lines: numbers of several sizes, words, CR LF.
 std::string GameTable(int rows, int fields, unsigned seed);
 
