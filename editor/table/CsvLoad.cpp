@@ -15,6 +15,12 @@ namespace {
 
 constexpr int kMaxIndex = std::numeric_limits<std::int32_t>::max() - kMarginRows - 1;
 
+// The widest text measured at a field position, in pixels, kept in one byte a column: a column
+// whose widest text reaches kWideEnough keeps its full width, so larger values need not be told
+// apart.
+constexpr std::uint64_t kWideEnough = 255;
+static_assert(1.4f * kWideEnough > kDefaultColumnWidth);
+
 class Loader {
 public:
     explicit Loader(const TextMeasure& measure) : measure_(measure) {
@@ -22,8 +28,8 @@ public:
             maxAdvance_ = std::max(maxAdvance_, a);
     }
 
-    // Takes one line: the header when it is the first, else a data row.
-    void AddLine(std::string_view line, bool header);
+    void AddHeader(std::string_view line);
+    void AddRow(std::string_view line);
     void Finish(int linesRead);
     LoadedTable& Result() { return result_; }
 
@@ -34,41 +40,55 @@ private:
     const TextMeasure& measure_;
     std::uint16_t maxAdvance_ = 0;
     LoadedTable result_;
-    std::vector<std::uint64_t> widths_;  // widest text at each field position
-    std::vector<std::string_view> cells_;
+    std::size_t headerFields_ = 0;
+    std::vector<std::uint8_t> widths_;  // widest text at each field position that has a column
+    std::size_t measured_ = 0;          // positions some line had a field at
 };
 
 void Loader::Measure(std::size_t j, std::string_view field) {
-    if (j == widths_.size()) widths_.push_back(0);
-    std::uint64_t& widest = widths_[j];
+    measured_ = std::max(measured_, j + 1);
+    std::uint8_t& widest = widths_[j];
     // A field that cannot be wider than the widest so far needs no measuring.
-    if (field.size() * maxAdvance_ <= widest) return;
-    widest = std::max(widest, measure_.Width(field));
+    if (widest >= kWideEnough || field.size() * maxAdvance_ <= widest) return;
+    widest = static_cast<std::uint8_t>(std::min(kWideEnough, measure_.Width(field)));
 }
 
-void Loader::AddLine(std::string_view line, bool header) {
+void Loader::AddHeader(std::string_view line) {
     GridTable& table = result_.table;
-    if (!header && table.RowCount() >= kMaxIndex) throw std::length_error("too many rows");
-    cells_.clear();
-    for (std::size_t j = 0; !line.empty(); ++j) {
-        const std::string_view field = TakeField(line, ',');
-        Measure(j, field);
-        if (header) {
-            if (table.ColumnCount() >= kMaxIndex) throw std::length_error("too many columns");
-            table.InsertColumn(static_cast<int>(j), field, kDefaultColumnWidth);
-            ++result_.columnCount;
-        } else if (static_cast<int>(j) < table.ColumnCount()) {
-            cells_.push_back(field);  // fields past the header's columns are not kept
-        }
+    table.AppendColumnsFromLine(line, kDefaultColumnWidth);
+    headerFields_ = static_cast<std::size_t>(table.ColumnCount());
+    if (headerFields_ >= static_cast<std::size_t>(kMaxIndex)) {
+        throw std::length_error("too many columns");
     }
-    if (!header) table.AppendRow(cells_);
+    result_.columnCount = table.ColumnCount();
+    // Fields past the header are measured up to the margin columns they would widen.
+    widths_.assign(headerFields_ + kMarginColumns, 0);
+    for (int j = 0; j < table.ColumnCount(); ++j)
+        Measure(static_cast<std::size_t>(j), table.ColumnTitle(j));
+}
+
+void Loader::AddRow(std::string_view line) {
+    GridTable& table = result_.table;
+    if (table.RowCount() >= kMaxIndex) throw std::length_error("too many rows");
+    std::size_t dropped = 0;
+    std::string_view rest = line;
+    for (std::size_t j = 0; !rest.empty(); ++j) {
+        const std::string_view field = TakeField(rest, ',');
+        if (j < widths_.size()) Measure(j, field);
+        if (j >= headerFields_ && !field.empty()) ++dropped;  // no column holds it
+    }
+    if (dropped > 0) {
+        result_.droppedFields += dropped;
+        ++result_.droppedLines;
+    }
+    table.AppendRowFromLine(line);
 }
 
 // Columns start wide and are narrowed to 1.4 times their widest text, in single precision,
 // rounded up to a whole pixel.
 void Loader::NarrowColumns() {
     GridTable& table = result_.table;
-    const int count = std::min<std::size_t>(widths_.size(), table.ColumnCount());
+    const int count = std::min<std::size_t>(measured_, table.ColumnCount());
     for (int j = 0; j < count; ++j) {
         const float limit = 1.4f * static_cast<float>(widths_[static_cast<std::size_t>(j)]);
         if (static_cast<float>(table.ColumnWidth(j)) > limit) {
@@ -92,7 +112,11 @@ Status ReadLines(LineReader& reader, Loader& loader, const std::string& path) {
     std::string_view line;
     int lines = 0;
     while (reader.Next(line)) {
-        loader.AddLine(line, lines == 0);
+        if (lines == 0) {
+            loader.AddHeader(line);
+        } else {
+            loader.AddRow(line);
+        }
         ++lines;
     }
     if (reader.Failed()) {

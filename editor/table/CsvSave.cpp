@@ -11,7 +11,9 @@ constexpr std::size_t kFlushSize = std::size_t{1} << 20;
 
 class LineWriter {
 public:
-    explicit LineWriter(base::AtomicFile& file) : file_(file) { buffer_.reserve(kFlushSize + 4096); }
+    explicit LineWriter(base::AtomicFile& file) : file_(file) {
+        buffer_.reserve(kFlushSize + 4096);
+    }
 
     void Field(std::string_view text) {
         buffer_.append(text);
@@ -35,8 +37,7 @@ private:
 
 bool WriteTable(const GridTable& table, int columns, int rows, LineWriter& out) {
     for (int c = 0; c < columns; ++c) {
-        const std::string& title = table.ColumnTitle(c);
-        out.Field(std::string_view(title).substr(0, GridTable::kMaxTitleLength));
+        out.Field(table.ColumnTitle(c).substr(0, GridTable::kMaxTitleLength));
     }
     if (!out.EndLine()) return false;
     for (int r = 0; r < rows; ++r) {

@@ -7,6 +7,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "TakeField.h"
+
 namespace tavrel {
 
 static_assert(std::is_trivially_copyable_v<TableRow>, "rows move as plain pointers");
@@ -35,15 +37,10 @@ bool IsWide(std::uint64_t bytes) {
 
 }  // namespace
 
-TableRow TableRow::Make(std::span<const std::string_view> cells, RowArena* arena) {
-    std::size_t count = cells.size();
-    while (count > 0 && cells[count - 1].empty())
-        --count;
+// Lays out a row of `count` cells holding `bytes` bytes; `next()` gives the cells in order.
+template <typename NextCell>
+TableRow TableRow::Build(std::size_t count, std::uint64_t bytes, RowArena* arena, NextCell next) {
     if (count == 0) return TableRow();
-
-    std::uint64_t bytes = 0;
-    for (std::size_t i = 0; i < count; ++i)
-        bytes += cells[i].size();
     if (bytes > kMaxRowBytes || count > kMaxCells) throw std::length_error("row too long");
     const bool wide = IsWide(bytes);
     const std::size_t offsetSize = wide ? 4 : 2;
@@ -59,7 +56,7 @@ TableRow TableRow::Make(std::span<const std::string_view> cells, RowArena* arena
     char* text = offsets + count * offsetSize;
     std::uint32_t end = 0;
     for (std::size_t i = 0; i < count; ++i) {
-        const std::string_view cell = cells[i];
+        const std::string_view cell = next();
         if (!cell.empty()) std::memcpy(text + end, cell.data(), cell.size());
         end += static_cast<std::uint32_t>(cell.size());
         if (wide) {
@@ -70,6 +67,38 @@ TableRow TableRow::Make(std::span<const std::string_view> cells, RowArena* arena
         }
     }
     return TableRow(block);
+}
+
+TableRow TableRow::Make(std::span<const std::string_view> cells, RowArena* arena) {
+    std::size_t count = cells.size();
+    while (count > 0 && cells[count - 1].empty())
+        --count;
+    std::uint64_t bytes = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        bytes += cells[i].size();
+    std::size_t i = 0;
+    return Build(count, bytes, arena, [&] { return cells[i++]; });
+}
+
+TableRow TableRow::FromLine(std::string_view line, char separator, std::size_t maxCells,
+                            RowArena* arena, std::size_t* fields) {
+    // First pass: the cells kept (not the empty ones at the end) and their bytes.
+    std::size_t taken = 0;
+    std::size_t kept = 0;
+    std::uint64_t bytes = 0;
+    std::uint64_t keptBytes = 0;
+    for (std::string_view rest = line; !rest.empty() && taken < maxCells;) {
+        const std::string_view field = TakeField(rest, separator);
+        ++taken;
+        bytes += field.size();
+        if (!field.empty()) {
+            kept = taken;
+            keptBytes = bytes;
+        }
+    }
+    if (fields) *fields = taken;
+    std::string_view rest = line;
+    return Build(kept, keptBytes, arena, [&] { return TakeField(rest, separator); });
 }
 
 void TableRow::Release() {
@@ -87,6 +116,12 @@ int TableRow::CellCount() const {
 
 std::uint32_t TableRow::TextSize() const {
     return block_ ? Load32(block_ + 4) : 0;
+}
+
+std::string_view TableRow::Text() const {
+    if (!block_) return {};
+    const char* text = block_ + kHeader + Count() * (IsWide(TextSize()) ? 4 : 2);
+    return {text, TextSize()};
 }
 
 std::uint32_t TableRow::End(int i) const {
@@ -142,6 +177,22 @@ TableRow TableRow::WithCellRemoved(int i) const {
     std::vector<std::string_view> cells = CellsOf(*this, 0);
     if (static_cast<std::size_t>(i) < cells.size()) cells.erase(cells.begin() + i);
     return Make(cells);
+}
+
+SavedRow::SavedRow(const TableRow& row) {
+    std::vector<std::string_view> cells(static_cast<std::size_t>(row.CellCount()));
+    for (std::size_t i = 0; i < cells.size(); ++i)
+        cells[i] = row.Cell(static_cast<int>(i));
+    row_ = TableRow::Make(cells);
+}
+
+SavedRow& SavedRow::operator=(SavedRow&& other) noexcept {
+    if (this != &other) {
+        row_.Release();
+        row_ = other.row_;
+        other.row_ = TableRow();
+    }
+    return *this;
 }
 
 }  // namespace tavrel

@@ -152,10 +152,10 @@ TEST(CsvSaveTest, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
              };
          },
          Status::WRITE_FAILED, "Disk full while accessing %1."},
-        {"SyncFails", [](Faults& f) { f.FailNth(FileCall::SYNC, 1, EIO); },
-         Status::WRITE_FAILED, "A hardware I/O error was reported while accessing %1."},
-        {"CloseFails", [](Faults& f) { f.FailFrom(FileCall::CLOSE, 1, EIO); },
-         Status::WRITE_FAILED, "A hardware I/O error was reported while accessing %1."},
+        {"SyncFails", [](Faults& f) { f.FailNth(FileCall::SYNC, 1, EIO); }, Status::WRITE_FAILED,
+         "A hardware I/O error was reported while accessing %1."},
+        {"CloseFails", [](Faults& f) { f.FailFrom(FileCall::CLOSE, 1, EIO); }, Status::WRITE_FAILED,
+         "A hardware I/O error was reported while accessing %1."},
         {"RenameFails", [](Faults& f) { f.FailNth(FileCall::RENAME, 1, EXDEV); },
          Status::WRITE_FAILED, "An unknown error occurred while accessing %1."},
     };
