@@ -64,7 +64,7 @@ TEST_F(FileCommandsTest, OpenWithChangesAsksFirst) {
     for (const Case& c : cases) {
         WriteFile(first, kFirst);
         Open(first);
-        platform = ScriptedPlatform();
+        platform = EditorPlatform();
         Change(Qt::Key_7);
         platform.answers = {c.answer};
         if (c.dialogShown) platform.files = {second};

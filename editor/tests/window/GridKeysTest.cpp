@@ -7,8 +7,8 @@
 #include <QTest>
 #include <QToolTip>
 
-#include "QtCp1252.h"
 #include "EditorFixture.h"
+#include "QtCp1252.h"
 
 namespace tavrel::test {
 namespace {

@@ -1,4 +1,5 @@
 // Starting the editor (settings, window rectangle, which table opens) and closing it.
+#include <QKeySequence>
 #include <QTest>
 #include <filesystem>
 
@@ -260,16 +261,50 @@ TEST_F(CloseTest, EveryMenuItemHasItsTextAndReachesItsHandler) {
         EXPECT_TRUE(action->isEnabled());
         EXPECT_FALSE(action->isCheckable());
     }
-    // Every id reaches a handler; the ones that ask something are answered.
+    // Every id reaches its handler; the ones that ask something are answered.
+    std::vector<int> started;
+    QObject::connect(window.get(), &EditorWindow::CommandStarted,
+                     [&started](int id) { started.push_back(id); });
     platform.files = {std::nullopt, std::nullopt};
+    platform.answers = {Answer::NO};  // the import's question
+    ScriptFind("");                   // Find, cancelled
     for (const Item& item : items) {
         if (item.id != ID_APP_EXIT) window->Action(item.id)->trigger();
     }
+    EXPECT_EQ(started.size(), std::size(items) - 1);
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(platform.fileQuestions.size(), 2u);  // Open and Save As, both cancelled
-    EXPECT_EQ(platform.MessageTexts(), std::vector<QString>{"Saved"});  // File > Save
+    EXPECT_EQ(platform.dialogs, (std::vector<QString>{"About Tavrel", "Find"}));
+    EXPECT_EQ(platform.messages.at(0).text, "Saved");  // File > Save
     window->Action(ID_APP_EXIT)->trigger();
     EXPECT_FALSE(window->isVisible());
+}
+
+// The keys shown in the menu run the same commands from the grid, and only there.
+TEST_F(CloseTest, EveryShownKeyRunsItsCommandFromTheGrid) {
+    Open(Table("t.csv", "A,\r\n1,\r\n2,\r\n"));
+    std::vector<int> started;
+    QObject::connect(window.get(), &EditorWindow::CommandStarted,
+                     [&started](int id) { started.push_back(id); });
+    int keys = 0;
+    for (const CommandItem& item : CommandTable()) {
+        if (item.key == 0) continue;
+        ++keys;
+        const QString shown = QString(item.text).section('\t', 1);
+        EXPECT_EQ(QKeySequence(shown)[0].key(), item.key) << item.text;
+        EXPECT_EQ(QKeySequence(shown)[0].keyboardModifiers() == Qt::ControlModifier, item.ctrl);
+        started.clear();
+        if (item.id == ID_FIND) ScriptFind("");
+        GridKey(static_cast<Qt::Key>(item.key), item.ctrl ? Qt::ControlModifier : Qt::NoModifier);
+        EXPECT_EQ(started, std::vector<int>{item.id}) << item.text;
+        if (window->EditOpen()) EditorKey(Qt::Key_Escape);  // Find Again opened one
+    }
+    EXPECT_EQ(keys, 8);
+    started.clear();
+    for (const Qt::Key key : {Qt::Key_Z, Qt::Key_C, Qt::Key_V, Qt::Key_X, Qt::Key_F}) {
+        GridKey(key);  // without Ctrl these are letters
+    }
+    EXPECT_TRUE(started.empty());
 }
 
 }  // namespace
