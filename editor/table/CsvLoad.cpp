@@ -50,7 +50,8 @@ void Loader::Measure(std::size_t j, std::string_view field) {
     std::uint8_t& widest = widths_[j];
     // A field that cannot be wider than the widest so far needs no measuring.
     if (widest >= kWideEnough || field.size() * maxAdvance_ <= widest) return;
-    widest = static_cast<std::uint8_t>(std::min(kWideEnough, measure_.Width(field)));
+    const std::uint64_t width = std::min(kWideEnough, measure_.Width(field));
+    if (width > widest) widest = static_cast<std::uint8_t>(width);
 }
 
 void Loader::AddHeader(std::string_view line) {

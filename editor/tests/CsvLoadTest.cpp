@@ -110,6 +110,18 @@ TEST(CsvLoadTest, ColumnWidthsNarrowToTheirWidestText) {
     EXPECT_EQ(table.Cell(1, 4), "");       // the dropped fields are not cells
 }
 
+// A field with more bytes but narrower letters than the widest so far leaves the width alone.
+TEST(CsvLoadTest, ANarrowerLongerFieldKeepsTheWidestWidth) {
+    TextMeasure measure = TextMeasure::Uniform(2);
+    measure.advance['W'] = 12;
+    test::TempDir dir;
+    const std::string path = dir.File("w.csv");
+    test::WriteFile(path, "WWW,\r\niiiiiiii,\r\nWW,\r\n");
+    LoadedTable loaded;
+    ASSERT_TRUE(LoadCsv(path, measure, loaded).ok());
+    EXPECT_EQ(loaded.table.ColumnWidth(0), 51);  // ceil(1.4 * 36)
+}
+
 TEST(CsvLoadTest, WidthsAtTheEdgeOfTheStartWidth) {
     struct Case {
         std::uint16_t advance;

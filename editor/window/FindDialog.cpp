@@ -30,7 +30,11 @@ FindDialog::FindDialog(desktop::Platform& platformServices, std::string ini, QSt
     layout->addWidget(new QLabel("Type in search string:", this));
     combo = new QComboBox(this);
     combo->setEditable(true);
+    // The text is searched for exactly as typed: the box neither completes it from the history nor
+    // swaps it for an entry that differs in letter case only.
     combo->setInsertPolicy(QComboBox::NoInsert);  // the history is ours to keep
+    combo->setDuplicatesEnabled(true);
+    combo->setCompleter(nullptr);
     combo->setMinimumContentsLength(24);
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     layout->addWidget(combo);
