@@ -1,4 +1,5 @@
 // File > Open, Save and Save As, the backup copy, and loads and saves that fail.
+#include <QHeaderView>
 #include <filesystem>
 
 #include "EditorFixture.h"
@@ -168,6 +169,37 @@ TEST_F(FileCommandsTest, SaveWithNoFileOpenCannotOpenAFile) {
     ASSERT_EQ(window->State().filePath, "");
     window->OnCommand(ID_FILE_SAVE);
     EXPECT_EQ(platform.MessageTexts(), std::vector<QString>{"Could not open file."});
+}
+
+TEST_F(FileCommandsTest, FieldsPastTheHeaderAreReportedOnceAtLoad) {
+    const std::string wide = Table("wide.csv", "A,B,\r\n1,2,3,4,\r\n5,6,\r\n7,8,9,\r\n");
+    window->LoadTable(wide);
+    EXPECT_EQ(platform.MessageTexts(),
+              std::vector<QString>{"3 fields on 2 lines lie past the last column of the header "
+                                   "and were not loaded.\nSaving the file will remove them."});
+    EXPECT_EQ(platform.messages[0].icon, Platform::Icon::EXCLAMATION);
+    EXPECT_EQ(window->State().filePath, wide);
+    EXPECT_FALSE(window->State().modified);
+    window->LoadTable(first);
+    EXPECT_EQ(platform.messages.size(), 1u) << "a table without such fields says nothing";
+}
+
+TEST_F(FileCommandsTest, EveryColumnOfAWideTableGetsItsWidth) {
+    std::string header;
+    for (int c = 0; c < 3000; ++c)
+        header += std::string(1 + c % 20, 'm') + ",";
+    window->LoadTable(Table("wide.csv", header + "\r\n"));
+    GridView& grid = window->Grid();
+    ASSERT_EQ(grid.model()->columnCount(), 3010);
+    for (int c = 0; c < 3010; ++c) {
+        ASSERT_EQ(grid.columnWidth(c), window->Table().ColumnWidth(c)) << c;
+    }
+    EXPECT_EQ(grid.horizontalHeader()->length(), [&] {
+        int sum = 0;
+        for (int c = 0; c < 3010; ++c)
+            sum += window->Table().ColumnWidth(c);
+        return sum;
+    }());
 }
 
 TEST_F(FileCommandsTest, ALoadMakesTheMarginAndFitsTheColumns) {

@@ -78,7 +78,12 @@ TEST_F(StartTest, AStoredRectangleIsRestoredAndAnEmptyOneIgnored) {
                           {20, 30, 500, 400, true},
                           {100, 80, 100, 500, false},  // no width
                           {100, 80, 700, 80, false},   // no height
-                          {0, 0, 0, 0, false}};
+                          {0, 0, 0, 0, false},
+                          // Rectangles no screen can show.
+                          {-2147483648, 0, 500, 400, false},
+                          {0, -2147483648, 500, 2147483647, false},
+                          {-5000, -5000, -4000, -4500, false},
+                          {0, 0, 100000, 400, false}};
     for (const Case& c : cases) {
         for (const auto& [key, value] : {std::pair{"left", c.left},
                                          {"top", c.top},
@@ -91,6 +96,8 @@ TEST_F(StartTest, AStoredRectangleIsRestoredAndAnEmptyOneIgnored) {
         EXPECT_EQ(w.frameGeometry() == stored, c.restored) << c.left << "," << c.right;
         EXPECT_GT(w.width(), 100);
         EXPECT_GT(w.height(), 100);
+        EXPECT_LT(w.width(), 5000) << c.left;
+        EXPECT_LT(w.height(), 5000) << c.top;
         window.reset();
     }
 }
