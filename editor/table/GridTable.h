@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,6 +59,8 @@ public:
     // Appends the row of a table line, its fields cut at commas; fields past the last column are
     // not stored.
     void AppendRowFromLine(std::string_view line);
+    // Appends the row of a line split already (TableRow::FromFieldEnds), cut to the columns.
+    void AppendRowFromFieldEnds(std::string_view line, std::span<const std::uint32_t> ends);
 
     // Cells. A cell of a row or column that does not exist is empty and is never stored.
     void SetCell(int row, int column, std::string_view text);

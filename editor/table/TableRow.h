@@ -30,6 +30,10 @@ public:
     // the number of fields taken from the line, empty ones at the end included.
     static TableRow FromLine(std::string_view line, char separator, std::size_t maxCells,
                              RowArena* arena = nullptr, std::size_t* fields = nullptr);
+    // Stores the fields of a line whose separators lie at `ends` (field i runs from just after
+    // separator i - 1 to ends[i]), as a loader that split the line already has them.
+    static TableRow FromFieldEnds(std::string_view line, std::span<const std::uint32_t> ends,
+                                  RowArena* arena);
     // Frees a heap row; arena rows go with their arena.
     void Release();
 
