@@ -1,5 +1,8 @@
 // Writing the grid table back to its file, and the backup copy made before each load.
+#include <algorithm>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "AtomicFile.h"
 #include "CsvFile.h"
@@ -63,7 +66,41 @@ Status SaveCsv(const GridTable& table, const std::string& path, FileLayer& files
     return Status::Ok();
 }
 
+namespace {
+
+// True when the two files hold the same bytes. Reading both costs a fraction of writing the copy
+// again, and reopening the table the backup already holds is what every start does.
+bool SameBytes(FileLayer& files, const std::string& a, const std::string& b) {
+    base::FileInfo infoA;
+    base::FileInfo infoB;
+    if (files.Stat(a, infoA) != 0 || files.Stat(b, infoB) != 0) return false;
+    if (!infoA.IsFile() || !infoB.IsFile() || infoA.size != infoB.size) return false;
+    int fdA = files.Open(a, base::kRead | base::kPlainFile);
+    int fdB = files.Open(b, base::kRead | base::kPlainFile);
+    bool same = fdA >= 0 && fdB >= 0;
+    std::vector<char> chunkA(std::size_t{1} << 20);
+    std::vector<char> chunkB(chunkA.size());
+    for (std::uint64_t left = infoA.size; same && left > 0;) {
+        const std::size_t size =
+            static_cast<std::size_t>(std::min<std::uint64_t>(left, chunkA.size()));
+        same = base::ReadFully(files, fdA, chunkA.data(), size) &&
+               base::ReadFully(files, fdB, chunkB.data(), size) &&
+               std::memcmp(chunkA.data(), chunkB.data(), size) == 0;
+        left -= size;
+    }
+    if (same) {  // nothing more than the size said: the file did not grow meanwhile
+        char extra;
+        same = files.Read(fdA, &extra, 1) == 0;
+    }
+    base::CloseQuietly(files, fdA);
+    base::CloseQuietly(files, fdB);
+    return same;
+}
+
+}  // namespace
+
 bool BackupTable(const std::string& source, const std::string& backupPath, FileLayer& files) {
+    if (SameBytes(files, source, backupPath)) return true;
     // Not synced: the backup is a convenience, and a load must not wait for the disk.
     return base::CopyFile(files, source, backupPath, /*durable=*/false).ok();
 }

@@ -147,8 +147,7 @@ void GridTable::AppendRow(const std::vector<std::string_view>& cells) {
     rows_.push_back(TableRow::Make(std::span(cells.data(), stored), &arena_));
 }
 
-void GridTable::AppendRowFromFieldEnds(std::string_view line,
-                                       std::span<const std::uint32_t> ends) {
+void GridTable::AppendRowFromFieldEnds(std::string_view line, std::span<const std::uint32_t> ends) {
     const std::size_t kept = std::min(ends.size(), widths_.size());
     rows_.push_back(TableRow::FromFieldEnds(line, ends.first(kept), &arena_));
 }

@@ -299,5 +299,30 @@ TEST(CsvSaveTest, BackupCopiesTheFileAsItIsAndReplacesTheOldCopy) {
     EXPECT_EQ(FilesIn(dir.Path()), 2u);
 }
 
+// Reopening the table the backup holds leaves the backup as it is; any difference, even in the
+// last byte or in the size, copies the file again.
+TEST(CsvSaveTest, AnIdenticalBackupIsNotWrittenAgain) {
+    test::TempDir dir;
+    const std::string table = dir.File("units.csv");
+    const std::string backup = dir.File("tavrel.bak");
+    const std::string bytes(2 << 20, 'x');
+    struct Case {
+        const char* name;
+        std::string backupBefore;
+        bool written;
+    };
+    const Case cases[] = {{"Same", bytes, false},
+                          {"LastByteDiffers", bytes.substr(0, bytes.size() - 1) + "y", true},
+                          {"Shorter", bytes.substr(1), true}};
+    test::WriteFile(table, bytes);
+    for (const Case& c : cases) {
+        test::WriteFile(backup, c.backupBefore);
+        test::FaultyFiles files;
+        EXPECT_TRUE(BackupTable(table, backup, files)) << c.name;
+        EXPECT_EQ(files.Count(test::FileCall::WRITE) > 0, c.written) << c.name;
+        EXPECT_EQ(test::ReadFile(backup), bytes) << c.name;
+    }
+}
+
 }  // namespace
 }  // namespace tavrel

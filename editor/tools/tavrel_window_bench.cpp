@@ -121,8 +121,8 @@ void RowCommands(tavrel::EditorWindow& window) {
                           {"Insert Blank Row", tavrel::ID_INSERT_ROW, {}, {}},
                           {"Paste Row at row 0", tavrel::ID_PASTE_ROW, {}, {}}};
     const auto run = [&](Command& command) {
-        command.painted.push_back(
-            Time(window, [&] { window.OnCommand(command.id); }, &command.alone));
+        command.painted.push_back(Time(
+            window, [&] { window.OnCommand(command.id); }, &command.alone));
     };
     const auto atTop = [&] {
         window.SetRowSelected(-1, false);
@@ -151,7 +151,8 @@ void FindNothing(tavrel::EditorWindow& window, QuietPlatform& platform) {
     std::vector<double> times;
     for (int i = 0; i < 5; ++i) {
         window.SetRowSelected(-1, false);
-        Time(window, [&] { QTest::keyClick(&window.Grid(), Qt::Key_F3); }, &times);
+        Time(
+            window, [&] { QTest::keyClick(&window.Grid(), Qt::Key_F3); }, &times);
     }
     Report("Find Again, no match", times);
     std::printf("  (it said \"%s\")\n", qPrintable(platform.lastMessage));
