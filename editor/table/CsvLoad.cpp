@@ -70,8 +70,8 @@ void Loader::AddHeader(std::string_view line) {
         Measure(static_cast<std::size_t>(j), table.ColumnTitle(j));
 }
 
-// One pass over the line cuts its fields (as TakeField does: a comma at the very end
-// opens no further field), measures them and notes where the kept ones end.
+// One pass over the line's bytes cuts its fields (as TakeField does: a comma at the very end
+// opens no further field), adds up their widths and notes where the kept ones end.
 void Loader::AddRow(std::string_view line) {
     GridTable& table = result_.table;
     if (table.RowCount() >= kMaxIndex) throw std::length_error("too many rows");
@@ -82,23 +82,32 @@ void Loader::AddRow(std::string_view line) {
     std::size_t dropped = 0;
     std::size_t start = 0;
     std::size_t j = 0;
+    std::uint64_t width = 0;
     const auto field = [&](std::size_t end) {
-        const std::string_view text = line.substr(start, end - start);
-        if (j < widths_.size()) Measure(j, text);
+        if (j < widths_.size()) {
+            measured_ = std::max(measured_, j + 1);
+            std::uint8_t& widest = widths_[j];
+            if (width > widest) widest = static_cast<std::uint8_t>(std::min(kWideEnough, width));
+        }
         if (j < headerFields_) {
             ends_.push_back(static_cast<std::uint32_t>(end));
-        } else if (!text.empty()) {
+        } else if (end > start) {
             ++dropped;  // no column holds it
         }
         ++j;
         start = end + 1;
+        width = 0;
     };
-    const char* bytes = line.data();
-    while (start < line.size()) {
-        const void* comma = std::memchr(bytes + start, ',', line.size() - start);
-        field(comma ? static_cast<std::size_t>(static_cast<const char*>(comma) - bytes)
-                    : line.size());
+    const auto& advance = measure_.advance;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (bytes[i] == ',') {
+            field(i);
+        } else {
+            width += advance[bytes[i]];
+        }
     }
+    if (start < line.size()) field(line.size());
     if (dropped > 0) {
         result_.droppedFields += dropped;
         ++result_.droppedLines;
