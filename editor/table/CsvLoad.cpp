@@ -58,7 +58,7 @@ void Loader::Measure(std::size_t j, std::string_view field) {
 
 void Loader::AddHeader(std::string_view line) {
     GridTable& table = result_.table;
-    table.AppendColumnsFromLine(line, kDefaultColumnWidth);
+    table.AppendColumnsFromLine(line, kDefaultColumnWidth, kMarginColumns);
     headerFields_ = static_cast<std::size_t>(table.ColumnCount());
     if (headerFields_ >= static_cast<std::size_t>(kMaxIndex)) {
         throw std::length_error("too many columns");

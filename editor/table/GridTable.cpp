@@ -80,7 +80,7 @@ void GridTable::DeleteColumn(int i) {
     }
 }
 
-void GridTable::AppendColumnsFromLine(std::string_view line, int width) {
+void GridTable::AppendColumnsFromLine(std::string_view line, int width, int spare) {
     if (ColumnCount() > 0) {  // after other columns: one by one
         for (std::string_view rest = line; !rest.empty();)
             InsertColumn(ColumnCount(), TakeField(rest, ','), width);
@@ -88,6 +88,7 @@ void GridTable::AppendColumnsFromLine(std::string_view line, int width) {
     }
     std::size_t fields = 0;
     ReplaceTitles(TableRow::FromLine(line, ',', kMaxColumns, nullptr, &fields));
+    widths_.reserve(fields + static_cast<std::size_t>(std::max(spare, 0)));
     widths_.assign(fields, ClampWidth(width));
 }
 
@@ -150,10 +151,6 @@ void GridTable::AppendRow(const std::vector<std::string_view>& cells) {
 void GridTable::AppendRowFromFieldEnds(std::string_view line, std::span<const std::uint32_t> ends) {
     const std::size_t kept = std::min(ends.size(), widths_.size());
     rows_.push_back(TableRow::FromFieldEnds(line, ends.first(kept), &arena_));
-}
-
-void GridTable::AppendRowFromLine(std::string_view line) {
-    rows_.push_back(TableRow::FromLine(line, ',', widths_.size(), &arena_));
 }
 
 void GridTable::SetCell(int row, int column, std::string_view text) {

@@ -31,8 +31,9 @@ public:
     void InsertColumn(int i, std::string_view title, int width);
     // Removes column i and its cells; the columns to the right move left.
     void DeleteColumn(int i);
-    // Appends a column for every field of a header line, all `width` wide, in one step.
-    void AppendColumnsFromLine(std::string_view line, int width);
+    // Appends a column for every field of a header line, all `width` wide, in one step, with room
+    // for `spare` more columns appended later (a load's blank margin) without moving them all.
+    void AppendColumnsFromLine(std::string_view line, int width, int spare = 0);
     // The full title as loaded or set; the save cuts it to kMaxTitleLength.
     std::string_view ColumnTitle(int i) const;
     int ColumnWidth(int i) const;
@@ -56,9 +57,6 @@ public:
     void InsertRows(int i, const std::vector<TableRow>& rows);
     // Appends a row whose first cells are given; cells past the last column are not stored.
     void AppendRow(const std::vector<std::string_view>& cells);
-    // Appends the row of a table line, its fields cut at commas; fields past the last column are
-    // not stored.
-    void AppendRowFromLine(std::string_view line);
     // Appends the row of a line split already (TableRow::FromFieldEnds), cut to the columns.
     void AppendRowFromFieldEnds(std::string_view line, std::span<const std::uint32_t> ends);
 

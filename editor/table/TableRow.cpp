@@ -82,27 +82,38 @@ TableRow TableRow::Make(std::span<const std::string_view> cells, RowArena* arena
 
 TableRow TableRow::FromLine(std::string_view line, char separator, std::size_t maxCells,
                             RowArena* arena, std::size_t* fields) {
-    // First pass: the cells kept (not the empty ones at the end) and their bytes.
+    if (line.size() > 0xFFFFFFFEu) throw std::length_error("line too long");
+    // First pass, a byte at a time (a header of millions of empty fields is mostly
+    // separators): the fields taken, and the cells kept (not the empty ones at the end).
     std::size_t taken = 0;
     std::size_t kept = 0;
-    std::uint64_t bytes = 0;
-    std::uint64_t keptBytes = 0;
-    for (std::string_view rest = line; !rest.empty() && taken < maxCells;) {
-        const std::string_view field = TakeField(rest, separator);
+    std::size_t keptEnd = 0;  // where the last kept cell ends in the line
+    std::size_t start = 0;
+    const auto field = [&](std::size_t end) {
         ++taken;
-        bytes += field.size();
-        if (!field.empty()) {
+        if (end > start) {
             kept = taken;
-            keptBytes = bytes;
+            keptEnd = end;
         }
+        start = end + 1;
+    };
+    for (std::size_t i = 0; i < line.size() && taken < maxCells; ++i) {
+        if (line[i] == separator) field(i);
     }
+    if (start < line.size() && taken < maxCells) field(line.size());
     if (fields) *fields = taken;
-    std::string_view rest = line;
-    return Build(kept, keptBytes, arena, [&] { return TakeField(rest, separator); });
+    if (kept == 0) return TableRow();
+    std::vector<std::uint32_t> ends;  // only up to the last kept cell
+    ends.reserve(kept);
+    for (std::size_t i = 0; i < keptEnd && ends.size() < kept; ++i) {
+        if (line[i] == separator) ends.push_back(static_cast<std::uint32_t>(i));
+    }
+    ends.push_back(static_cast<std::uint32_t>(keptEnd));
+    return FromFieldEnds(line, ends, arena, separator);
 }
 
 TableRow TableRow::FromFieldEnds(std::string_view line, std::span<const std::uint32_t> ends,
-                                 RowArena* arena) {
+                                 RowArena* arena, char separator) {
     std::size_t count = ends.size();
     const auto start = [&](std::size_t i) { return i == 0 ? 0 : std::size_t{ends[i - 1]} + 1; };
     while (count > 0 && ends[count - 1] == start(count - 1))
@@ -137,7 +148,7 @@ TableRow TableRow::FromFieldEnds(std::string_view line, std::span<const std::uin
     const char* in = line.data();
     for (std::size_t i = 0; i < span; ++i) {
         *out = in[i];
-        out += in[i] != ',';
+        out += in[i] != separator;
     }
     return TableRow(block);
 }

@@ -33,7 +33,7 @@ public:
     // Stores the fields of a line whose separators lie at `ends` (field i runs from just after
     // separator i - 1 to ends[i]), as a loader that split the line already has them.
     static TableRow FromFieldEnds(std::string_view line, std::span<const std::uint32_t> ends,
-                                  RowArena* arena);
+                                  RowArena* arena, char separator = ',');
     // Frees a heap row; arena rows go with their arena.
     void Release();
 

@@ -7,6 +7,8 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QToolTip>
+#include <algorithm>
+#include <vector>
 
 #include "GridModel.h"
 #include "SelectionColours.h"
@@ -91,17 +93,32 @@ GridView::GridView(GridModel& model, GridEvents& events, QWidget* parent)
     ApplyColumnWidths();
 }
 
-// Each width set on a header that updates itself costs time in proportion to the column count
-// (it finds where the column now lies on screen), so the header hears nothing until all are set:
-// a table of 400,000 columns opens as fast as its size allows.
+// A column the table makes 0 pixels wide (title and cells all empty) is shown 1 pixel wide: the
+// view paints every cell of a zero-width column that lies between visible ones, so a header of a
+// million empty fields would cost a million cells a row at every paint.
+int GridView::ShownWidth(int column) const {
+    return std::max(1, model_.Table().ColumnWidth(column));
+}
+
+// Setting widths one by one on a header that updates itself costs time in proportion to the
+// column count each (it finds where the column now lies on screen), so the header hears nothing
+// until all are set; the most common width goes in as the default in one sweep, and only the
+// others are set one by one. A table of millions of columns opens in time in proportion to them.
 void GridView::ApplyColumnWidths() {
-    const GridTable& table = model_.Table();
+    const int count = model_.Table().ColumnCount();
+    std::vector<int> tally(GridTable::kMaxColumnWidth + 1);
+    for (int c = 0; c < count; ++c)
+        ++tally[static_cast<std::size_t>(ShownWidth(c))];
+    const int common =
+        static_cast<int>(std::max_element(tally.begin(), tally.end()) - tally.begin());
     QHeaderView* header = horizontalHeader();
     {
         const QSignalBlocker quiet(header);
         header->setUpdatesEnabled(false);
-        for (int c = 0; c < table.ColumnCount(); ++c)
-            header->resizeSection(c, table.ColumnWidth(c));
+        header->setDefaultSectionSize(common);
+        for (int c = 0; c < count; ++c) {
+            if (const int width = ShownWidth(c); width != common) header->resizeSection(c, width);
+        }
         header->setUpdatesEnabled(true);
     }
     updateGeometries();

@@ -58,6 +58,7 @@ protected:
 
 private:
     void ApplyColumnWidths();
+    int ShownWidth(int column) const;
     void KeepTopRowWhole();
 
     GridModel& model_;

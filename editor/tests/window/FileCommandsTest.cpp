@@ -202,13 +202,22 @@ TEST_F(FileCommandsTest, EveryColumnOfAWideTableGetsItsWidth) {
     }());
 }
 
+// A column with no title and no text is 0 pixels wide in the table and shown 1 pixel wide, so
+// that a header of many empty fields paints only the cells on screen.
+TEST_F(FileCommandsTest, AnEmptyColumnIsShownOnePixelWide) {
+    window->LoadTable(Table("gap.csv", "A,,C,\r\n1,,3,\r\n"));
+    EXPECT_EQ(window->Table().ColumnWidth(1), 0);
+    EXPECT_EQ(window->Grid().columnWidth(1), 1);
+    EXPECT_EQ(window->Grid().columnWidth(0), window->Table().ColumnWidth(0));
+}
+
 TEST_F(FileCommandsTest, ALoadMakesTheMarginAndFitsTheColumns) {
     EXPECT_EQ(window->State().columnCount, 12);
     EXPECT_EQ(window->State().loadedRowCount, 1);
     EXPECT_EQ(window->Table().RowCount(), 11);
     EXPECT_EQ(window->Grid().model()->columnCount(), 12);
     for (int c = 0; c < 12; ++c) {
-        EXPECT_EQ(window->Grid().columnWidth(c), window->Table().ColumnWidth(c)) << c;
+        EXPECT_EQ(window->Grid().columnWidth(c), std::max(1, window->Table().ColumnWidth(c))) << c;
     }
     EXPECT_LT(window->Table().ColumnWidth(0), 110);  // "A" and "1" are narrow
     EXPECT_EQ(window->Table().ColumnWidth(5), 110);  // a blank margin column
