@@ -18,24 +18,30 @@ public:
         buffer_.reserve(kFlushSize + 4096);
     }
 
+    // A field as long as the buffer goes out as it is, so that a huge cell is not copied again.
     void Field(std::string_view text) {
-        buffer_.append(text);
+        if (text.size() >= kFlushSize) {
+            ok_ = Flush() && file_.Write(text.data(), text.size()) && ok_;
+        } else {
+            buffer_.append(text);
+        }
         buffer_.push_back(',');
     }
     // Ends the line; writes out the buffer when it is full. False when a write failed.
     bool EndLine() {
         buffer_.append("\r\n", 2);
-        return buffer_.size() < kFlushSize || Flush();
+        return (buffer_.size() < kFlushSize || Flush()) && ok_;
     }
     bool Flush() {
-        const bool ok = file_.Write(buffer_.data(), buffer_.size());
+        ok_ = file_.Write(buffer_.data(), buffer_.size()) && ok_;
         buffer_.clear();
-        return ok;
+        return ok_;
     }
 
 private:
     base::AtomicFile& file_;
     std::string buffer_;
+    bool ok_ = true;  // no write has failed
 };
 
 bool WriteTable(const GridTable& table, int columns, int rows, LineWriter& out) {

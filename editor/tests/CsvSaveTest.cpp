@@ -180,6 +180,28 @@ TEST(CsvSaveTest, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
     }
 }
 
+// A cell longer than the write buffer goes to the file on its own, in its place; a write of it
+// that fails fails the save.
+TEST(CsvSaveTest, AHugeCellIsWrittenInPlaceAndItsFailureReported) {
+    test::TempDir dir;
+    const std::string path = dir.File("t.csv");
+    const std::string huge(3 << 20, 'h');
+    const std::string bytes = "A,B,C,\r\n1," + huge + ",3,\r\n" + huge + ",,x,\r\n";
+    test::WriteFile(path, bytes);
+    LoadedTable loaded;
+    ASSERT_TRUE(LoadCsv(path, kMeasure, loaded).ok());
+    ASSERT_TRUE(SaveCsv(loaded.table, path).ok());
+    EXPECT_EQ(test::ReadFile(path), bytes);
+
+    for (const std::size_t failing : {1u, 2u, 3u}) {
+        base::test::FaultyFiles files;
+        files.FailNth(base::test::FileCall::WRITE, failing, ENOSPC);
+        const Status status = SaveCsv(loaded.table, path, files);
+        EXPECT_EQ(status.kind, Status::WRITE_FAILED) << failing;
+        EXPECT_EQ(test::ReadFile(path), bytes) << failing;
+    }
+}
+
 TEST(CsvSaveTest, SavingWhereNoFileCanBeCreatedFails) {
     test::TempDir dir;
     GridTable table;
