@@ -135,7 +135,7 @@ void GridTable::InsertRows(int i, const std::vector<TableRow>& rows) {
     try {
         for (const TableRow& row : rows)
             copies.push_back(CopyForTable(row));
-        rows_.insert(rows_.begin() + i, copies.begin(), copies.end());
+        rows_.insert(rows_.begin() + i, copies.data(), copies.data() + copies.size());
     } catch (...) {
         for (TableRow& copy : copies)
             copy.Release();

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "RowList.h"
 #include "TableRow.h"
 
 namespace tavrel {
@@ -82,8 +83,8 @@ private:
     // The titles packed as one row (a header may hold millions of columns), and the widths.
     TableRow titles_;
     std::vector<std::uint16_t> widths_;
-    std::vector<TableRow> rows_;  // owned: released when removed or replaced
-    RowArena arena_;              // the memory of the rows read from a file
+    RowList rows_;    // owned: released when removed or replaced
+    RowArena arena_;  // the memory of the rows read from a file
 };
 
 }  // namespace tavrel
