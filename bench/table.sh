@@ -19,6 +19,15 @@ for table in t200k t1m; do
     rm -f "bench/data/$table.out.csv"
 done
 
+# The odd shapes: a very wide header, a header of nothing but commas, one huge cell, millions of
+# empty lines. Each loads in time and memory in proportion to its size.
+./bench/shapes.sh >/dev/null
+for shape in wide400k commas30m cell50m empty10m; do
+    echo "== $shape.csv ($(stat -c %s bench/data/$shape.csv) bytes)"
+    "$tool" "bench/data/$shape.csv" --save "bench/data/$shape.out.csv" --no-sync | tail -n +2
+    rm -f "bench/data/$shape.out.csv"
+done
+
 # Process start to exit, best of three each, one after the other.
 best() {
     local times=()

@@ -2,6 +2,7 @@
 // fields separated by commas with no quoting, every field written followed by a comma, CR LF.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "FileLayer.h"
@@ -19,6 +20,10 @@ struct LoadedTable {
     GridTable table;
     int columnCount = 0;     // header fields plus the margin columns
     int loadedRowCount = 0;  // data lines read (lines minus the header)
+    // Non-empty fields that lay past the header's columns, and the lines that held them: no
+    // cell holds them, so the next save leaves them out.
+    std::uint64_t droppedFields = 0;
+    std::uint64_t droppedLines = 0;
 };
 
 // Columns start this wide and are only ever narrowed to fit their widest text.

@@ -1,6 +1,7 @@
 // Loading a table file into a fresh grid table.
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <new>
 #include <stdexcept>
@@ -15,6 +16,12 @@ namespace {
 
 constexpr int kMaxIndex = std::numeric_limits<std::int32_t>::max() - kMarginRows - 1;
 
+// The widest text measured at a field position, in pixels, kept in one byte a column: a column
+// whose widest text reaches kWideEnough keeps its full width, so larger values need not be told
+// apart.
+constexpr std::uint64_t kWideEnough = 255;
+static_assert(1.4f * kWideEnough > kDefaultColumnWidth);
+
 class Loader {
 public:
     explicit Loader(const TextMeasure& measure) : measure_(measure) {
@@ -22,8 +29,8 @@ public:
             maxAdvance_ = std::max(maxAdvance_, a);
     }
 
-    // Takes one line: the header when it is the first, else a data row.
-    void AddLine(std::string_view line, bool header);
+    void AddHeader(std::string_view line);
+    void AddRow(std::string_view line);
     void Finish(int linesRead);
     LoadedTable& Result() { return result_; }
 
@@ -34,41 +41,85 @@ private:
     const TextMeasure& measure_;
     std::uint16_t maxAdvance_ = 0;
     LoadedTable result_;
-    std::vector<std::uint64_t> widths_;  // widest text at each field position
-    std::vector<std::string_view> cells_;
+    std::size_t headerFields_ = 0;
+    std::vector<std::uint8_t> widths_;  // widest text at each field position that has a column
+    std::size_t measured_ = 0;          // positions some line had a field at
+    std::vector<std::uint32_t> ends_;   // where the kept fields of a data line end
 };
 
 void Loader::Measure(std::size_t j, std::string_view field) {
-    if (j == widths_.size()) widths_.push_back(0);
-    std::uint64_t& widest = widths_[j];
+    measured_ = std::max(measured_, j + 1);
+    std::uint8_t& widest = widths_[j];
     // A field that cannot be wider than the widest so far needs no measuring.
-    if (field.size() * maxAdvance_ <= widest) return;
-    widest = std::max(widest, measure_.Width(field));
+    if (widest >= kWideEnough || field.size() * maxAdvance_ <= widest) return;
+    const std::uint64_t width = std::min(kWideEnough, measure_.Width(field));
+    if (width > widest) widest = static_cast<std::uint8_t>(width);
 }
 
-void Loader::AddLine(std::string_view line, bool header) {
+void Loader::AddHeader(std::string_view line) {
     GridTable& table = result_.table;
-    if (!header && table.RowCount() >= kMaxIndex) throw std::length_error("too many rows");
-    cells_.clear();
-    for (std::size_t j = 0; !line.empty(); ++j) {
-        const std::string_view field = TakeField(line, ',');
-        Measure(j, field);
-        if (header) {
-            if (table.ColumnCount() >= kMaxIndex) throw std::length_error("too many columns");
-            table.InsertColumn(static_cast<int>(j), field, kDefaultColumnWidth);
-            ++result_.columnCount;
-        } else if (static_cast<int>(j) < table.ColumnCount()) {
-            cells_.push_back(field);  // fields past the header's columns are not kept
+    table.AppendColumnsFromLine(line, kDefaultColumnWidth, kMarginColumns);
+    headerFields_ = static_cast<std::size_t>(table.ColumnCount());
+    if (headerFields_ >= static_cast<std::size_t>(kMaxIndex)) {
+        throw std::length_error("too many columns");
+    }
+    result_.columnCount = table.ColumnCount();
+    // Fields past the header are measured up to the margin columns they would widen.
+    widths_.assign(headerFields_ + kMarginColumns, 0);
+    for (int j = 0; j < table.ColumnCount(); ++j)
+        Measure(static_cast<std::size_t>(j), table.ColumnTitle(j));
+}
+
+// One pass over the line's bytes cuts its fields (as TakeField does: a comma at the very end
+// opens no further field), adds up their widths and notes where the kept ones end.
+void Loader::AddRow(std::string_view line) {
+    GridTable& table = result_.table;
+    if (table.RowCount() >= kMaxIndex) throw std::length_error("too many rows");
+    if (line.size() > std::numeric_limits<std::uint32_t>::max() - 1) {
+        throw std::length_error("line too long");
+    }
+    ends_.clear();
+    std::size_t dropped = 0;
+    std::size_t start = 0;
+    std::size_t j = 0;
+    std::uint64_t width = 0;
+    const auto field = [&](std::size_t end) {
+        if (j < widths_.size()) {
+            measured_ = std::max(measured_, j + 1);
+            std::uint8_t& widest = widths_[j];
+            if (width > widest) widest = static_cast<std::uint8_t>(std::min(kWideEnough, width));
+        }
+        if (j < headerFields_) {
+            ends_.push_back(static_cast<std::uint32_t>(end));
+        } else if (end > start) {
+            ++dropped;  // no column holds it
+        }
+        ++j;
+        start = end + 1;
+        width = 0;
+    };
+    const auto& advance = measure_.advance;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (bytes[i] == ',') {
+            field(i);
+        } else {
+            width += advance[bytes[i]];
         }
     }
-    if (!header) table.AppendRow(cells_);
+    if (start < line.size()) field(line.size());
+    if (dropped > 0) {
+        result_.droppedFields += dropped;
+        ++result_.droppedLines;
+    }
+    table.AppendRowFromFieldEnds(line, ends_);
 }
 
 // Columns start wide and are narrowed to 1.4 times their widest text, in single precision,
 // rounded up to a whole pixel.
 void Loader::NarrowColumns() {
     GridTable& table = result_.table;
-    const int count = std::min<std::size_t>(widths_.size(), table.ColumnCount());
+    const int count = std::min<std::size_t>(measured_, table.ColumnCount());
     for (int j = 0; j < count; ++j) {
         const float limit = 1.4f * static_cast<float>(widths_[static_cast<std::size_t>(j)]);
         if (static_cast<float>(table.ColumnWidth(j)) > limit) {
@@ -92,7 +143,11 @@ Status ReadLines(LineReader& reader, Loader& loader, const std::string& path) {
     std::string_view line;
     int lines = 0;
     while (reader.Next(line)) {
-        loader.AddLine(line, lines == 0);
+        if (lines == 0) {
+            loader.AddHeader(line);
+        } else {
+            loader.AddRow(line);
+        }
         ++lines;
     }
     if (reader.Failed()) {

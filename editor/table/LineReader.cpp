@@ -1,15 +1,24 @@
 #include "LineReader.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace tavrel {
 
 LineReader::LineReader(base::FileLayer& files, int fd, std::size_t chunkSize)
-    : files_(files), fd_(fd), buffer_(chunkSize > 0 ? chunkSize : 1) {}
+    : files_(files), fd_(fd), capacity_(chunkSize > 0 ? chunkSize : 1) {
+    buffer_ = static_cast<char*>(std::malloc(capacity_));
+    if (!buffer_) throw std::bad_alloc();
+}
+
+LineReader::~LineReader() {
+    std::free(buffer_);
+}
 
 bool LineReader::Next(std::string_view& line) {
     for (;;) {
-        const char* base = buffer_.data();
+        const char* base = buffer_;
         const void* lf = std::memchr(base + scanned_, '\n', end_ - scanned_);
         if (lf) {
             const std::size_t at = static_cast<const char*>(lf) - base;
@@ -33,13 +42,18 @@ bool LineReader::Next(std::string_view& line) {
 // Moves the unfinished line to the front, grows the buffer when the line fills it, reads more.
 bool LineReader::Fill() {
     if (begin_ > 0) {
-        std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+        std::memmove(buffer_, buffer_ + begin_, end_ - begin_);
         end_ -= begin_;
         scanned_ -= begin_;
         begin_ = 0;
     }
-    if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
-    const std::int64_t n = files_.Read(fd_, buffer_.data() + end_, buffer_.size() - end_);
+    if (end_ == capacity_) {
+        char* grown = static_cast<char*>(std::realloc(buffer_, capacity_ * 2));
+        if (!grown) throw std::bad_alloc();
+        buffer_ = grown;
+        capacity_ *= 2;
+    }
+    const std::int64_t n = files_.Read(fd_, buffer_ + end_, capacity_ - end_);
     if (n < 0) {
         failed_ = true;
         return false;

@@ -7,6 +7,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "TakeField.h"
+
 namespace tavrel {
 
 static_assert(std::is_trivially_copyable_v<TableRow>, "rows move as plain pointers");
@@ -35,15 +37,10 @@ bool IsWide(std::uint64_t bytes) {
 
 }  // namespace
 
-TableRow TableRow::Make(std::span<const std::string_view> cells, RowArena* arena) {
-    std::size_t count = cells.size();
-    while (count > 0 && cells[count - 1].empty())
-        --count;
+// Lays out a row of `count` cells holding `bytes` bytes; `next()` gives the cells in order.
+template <typename NextCell>
+TableRow TableRow::Build(std::size_t count, std::uint64_t bytes, RowArena* arena, NextCell next) {
     if (count == 0) return TableRow();
-
-    std::uint64_t bytes = 0;
-    for (std::size_t i = 0; i < count; ++i)
-        bytes += cells[i].size();
     if (bytes > kMaxRowBytes || count > kMaxCells) throw std::length_error("row too long");
     const bool wide = IsWide(bytes);
     const std::size_t offsetSize = wide ? 4 : 2;
@@ -59,7 +56,7 @@ TableRow TableRow::Make(std::span<const std::string_view> cells, RowArena* arena
     char* text = offsets + count * offsetSize;
     std::uint32_t end = 0;
     for (std::size_t i = 0; i < count; ++i) {
-        const std::string_view cell = cells[i];
+        const std::string_view cell = next();
         if (!cell.empty()) std::memcpy(text + end, cell.data(), cell.size());
         end += static_cast<std::uint32_t>(cell.size());
         if (wide) {
@@ -68,6 +65,90 @@ TableRow TableRow::Make(std::span<const std::string_view> cells, RowArena* arena
             const auto end16 = static_cast<std::uint16_t>(end);
             std::memcpy(offsets + 2 * i, &end16, 2);
         }
+    }
+    return TableRow(block);
+}
+
+TableRow TableRow::Make(std::span<const std::string_view> cells, RowArena* arena) {
+    std::size_t count = cells.size();
+    while (count > 0 && cells[count - 1].empty())
+        --count;
+    std::uint64_t bytes = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        bytes += cells[i].size();
+    std::size_t i = 0;
+    return Build(count, bytes, arena, [&] { return cells[i++]; });
+}
+
+TableRow TableRow::FromLine(std::string_view line, char separator, std::size_t maxCells,
+                            RowArena* arena, std::size_t* fields) {
+    if (line.size() > 0xFFFFFFFEu) throw std::length_error("line too long");
+    // First pass, a byte at a time (a header of millions of empty fields is mostly
+    // separators): the fields taken, and the cells kept (not the empty ones at the end).
+    std::size_t taken = 0;
+    std::size_t kept = 0;
+    std::size_t keptEnd = 0;  // where the last kept cell ends in the line
+    std::size_t start = 0;
+    const auto field = [&](std::size_t end) {
+        ++taken;
+        if (end > start) {
+            kept = taken;
+            keptEnd = end;
+        }
+        start = end + 1;
+    };
+    for (std::size_t i = 0; i < line.size() && taken < maxCells; ++i) {
+        if (line[i] == separator) field(i);
+    }
+    if (start < line.size() && taken < maxCells) field(line.size());
+    if (fields) *fields = taken;
+    if (kept == 0) return TableRow();
+    std::vector<std::uint32_t> ends;  // only up to the last kept cell
+    ends.reserve(kept);
+    for (std::size_t i = 0; i < keptEnd && ends.size() < kept; ++i) {
+        if (line[i] == separator) ends.push_back(static_cast<std::uint32_t>(i));
+    }
+    ends.push_back(static_cast<std::uint32_t>(keptEnd));
+    return FromFieldEnds(line, ends, arena, separator);
+}
+
+TableRow TableRow::FromFieldEnds(std::string_view line, std::span<const std::uint32_t> ends,
+                                 RowArena* arena, char separator) {
+    std::size_t count = ends.size();
+    const auto start = [&](std::size_t i) { return i == 0 ? 0 : std::size_t{ends[i - 1]} + 1; };
+    while (count > 0 && ends[count - 1] == start(count - 1))
+        --count;
+    if (count == 0) return TableRow();
+    // The kept fields are the line up to the last one's end less the separators between them,
+    // so the text is copied in one pass that leaves the separators out, and cell i ends i bytes
+    // before its field did.
+    const std::size_t span = ends[count - 1];
+    const std::uint64_t bytes = span - (count - 1);
+    if (bytes > kMaxRowBytes || count > kMaxCells) throw std::length_error("row too long");
+    const bool wide = IsWide(bytes);
+    const std::size_t offsetSize = wide ? 4 : 2;
+    const std::size_t size = kHeader + count * offsetSize + bytes;
+    char* block = arena ? arena->Allocate(size) : static_cast<char*>(std::malloc(size));
+    if (!block) throw std::bad_alloc();
+    const std::uint32_t head = static_cast<std::uint32_t>(count) | (arena ? 0 : kOnHeap);
+    const auto bytes32 = static_cast<std::uint32_t>(bytes);
+    std::memcpy(block, &head, 4);
+    std::memcpy(block + 4, &bytes32, 4);
+    char* offsets = block + kHeader;
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto end = static_cast<std::uint32_t>(ends[i] - i);
+        if (wide) {
+            std::memcpy(offsets + 4 * i, &end, 4);
+        } else {
+            const auto end16 = static_cast<std::uint16_t>(end);
+            std::memcpy(offsets + 2 * i, &end16, 2);
+        }
+    }
+    char* out = offsets + count * offsetSize;
+    const char* in = line.data();
+    for (std::size_t i = 0; i < span; ++i) {
+        *out = in[i];
+        out += in[i] != separator;
     }
     return TableRow(block);
 }
@@ -87,6 +168,12 @@ int TableRow::CellCount() const {
 
 std::uint32_t TableRow::TextSize() const {
     return block_ ? Load32(block_ + 4) : 0;
+}
+
+std::string_view TableRow::Text() const {
+    if (!block_) return {};
+    const char* text = block_ + kHeader + Count() * (IsWide(TextSize()) ? 4 : 2);
+    return {text, TextSize()};
 }
 
 std::uint32_t TableRow::End(int i) const {
@@ -142,6 +229,22 @@ TableRow TableRow::WithCellRemoved(int i) const {
     std::vector<std::string_view> cells = CellsOf(*this, 0);
     if (static_cast<std::size_t>(i) < cells.size()) cells.erase(cells.begin() + i);
     return Make(cells);
+}
+
+SavedRow::SavedRow(const TableRow& row) {
+    std::vector<std::string_view> cells(static_cast<std::size_t>(row.CellCount()));
+    for (std::size_t i = 0; i < cells.size(); ++i)
+        cells[i] = row.Cell(static_cast<int>(i));
+    row_ = TableRow::Make(cells);
+}
+
+SavedRow& SavedRow::operator=(SavedRow&& other) noexcept {
+    if (this != &other) {
+        row_.Release();
+        row_ = other.row_;
+        other.row_ = TableRow();
+    }
+    return *this;
 }
 
 }  // namespace tavrel

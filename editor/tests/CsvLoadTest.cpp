@@ -110,6 +110,18 @@ TEST(CsvLoadTest, ColumnWidthsNarrowToTheirWidestText) {
     EXPECT_EQ(table.Cell(1, 4), "");       // the dropped fields are not cells
 }
 
+// A field with more bytes but narrower letters than the widest so far leaves the width alone.
+TEST(CsvLoadTest, ANarrowerLongerFieldKeepsTheWidestWidth) {
+    TextMeasure measure = TextMeasure::Uniform(2);
+    measure.advance['W'] = 12;
+    test::TempDir dir;
+    const std::string path = dir.File("w.csv");
+    test::WriteFile(path, "WWW,\r\niiiiiiii,\r\nWW,\r\n");
+    LoadedTable loaded;
+    ASSERT_TRUE(LoadCsv(path, measure, loaded).ok());
+    EXPECT_EQ(loaded.table.ColumnWidth(0), 51);  // ceil(1.4 * 36)
+}
+
 TEST(CsvLoadTest, WidthsAtTheEdgeOfTheStartWidth) {
     struct Case {
         std::uint16_t advance;
@@ -189,6 +201,43 @@ TEST(CsvLoadTest, AFileThatCannotBeOpenedIsReportedByItsPath) {
         EXPECT_EQ(status.message, path);
     }
     EXPECT_EQ(loaded.table.ColumnTitle(0), "Old");
+}
+
+TEST(CsvLoadTest, FieldsPastTheHeaderAreCountedWithTheirLines) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::uint64_t fields, lines;
+    };
+    const Case cases[] = {
+        {"None", "A,B,\r\n1,2,\r\n1,\r\n", 0, 0},
+        {"OnTwoLines", "A,B\r\n1,2,3,4\r\n5\r\n6,7,8,\r\n", 3, 2},
+        {"EmptyOnesLoseNothing", "A,B\r\n1,2,,,\r\n", 0, 0},
+        {"EmptyAmongThem", "A\r\n1,,x,\r\n", 1, 1},
+        {"NoHeaderFields", "\r\n1,2\r\n", 2, 1},
+    };
+    for (const Case& c : cases) {
+        test::TempDir dir;
+        const LoadedTable loaded = Load(dir, c.bytes);
+        EXPECT_EQ(loaded.droppedFields, c.fields) << c.name;
+        EXPECT_EQ(loaded.droppedLines, c.lines) << c.name;
+    }
+}
+
+// A header of a million empty fields: one column each, kept in a few bytes a column.
+TEST(CsvLoadTest, AVeryWideHeaderGivesAColumnAField) {
+    test::TempDir dir;
+    const LoadedTable loaded =
+        Load(dir, std::string(1000000, ',') + "T\r\n" + std::string(999999, ',') + "x,y\r\n");
+    const GridTable& table = loaded.table;
+    ASSERT_EQ(table.ColumnCount(), 1000001 + kMarginColumns);
+    EXPECT_EQ(table.ColumnTitle(1000000), "T");
+    EXPECT_EQ(table.ColumnTitle(5), "");
+    EXPECT_EQ(table.Cell(0, 999999), "x");
+    EXPECT_EQ(table.Cell(0, 1000000), "y");
+    EXPECT_EQ(table.ColumnWidth(5), 0);
+    EXPECT_EQ(table.ColumnWidth(1000000), 14);
+    EXPECT_EQ(table.SavedColumnCount(), 1000001);
 }
 
 TEST(CsvLoadTest, APipeIsRefusedWithoutHanging) {

@@ -152,10 +152,10 @@ TEST(CsvSaveTest, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
              };
          },
          Status::WRITE_FAILED, "Disk full while accessing %1."},
-        {"SyncFails", [](Faults& f) { f.FailNth(FileCall::SYNC, 1, EIO); },
-         Status::WRITE_FAILED, "A hardware I/O error was reported while accessing %1."},
-        {"CloseFails", [](Faults& f) { f.FailFrom(FileCall::CLOSE, 1, EIO); },
-         Status::WRITE_FAILED, "A hardware I/O error was reported while accessing %1."},
+        {"SyncFails", [](Faults& f) { f.FailNth(FileCall::SYNC, 1, EIO); }, Status::WRITE_FAILED,
+         "A hardware I/O error was reported while accessing %1."},
+        {"CloseFails", [](Faults& f) { f.FailFrom(FileCall::CLOSE, 1, EIO); }, Status::WRITE_FAILED,
+         "A hardware I/O error was reported while accessing %1."},
         {"RenameFails", [](Faults& f) { f.FailNth(FileCall::RENAME, 1, EXDEV); },
          Status::WRITE_FAILED, "An unknown error occurred while accessing %1."},
     };
@@ -177,6 +177,28 @@ TEST(CsvSaveTest, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
         EXPECT_EQ(status.message, base::Format(c.message, path)) << c.name;
         EXPECT_EQ(test::ReadFile(path), original) << c.name;
         EXPECT_EQ(FilesIn(dir.Path()), 1u) << c.name;
+    }
+}
+
+// A cell longer than the write buffer goes to the file on its own, in its place; a write of it
+// that fails fails the save.
+TEST(CsvSaveTest, AHugeCellIsWrittenInPlaceAndItsFailureReported) {
+    test::TempDir dir;
+    const std::string path = dir.File("t.csv");
+    const std::string huge(3 << 20, 'h');
+    const std::string bytes = "A,B,C,\r\n1," + huge + ",3,\r\n" + huge + ",,x,\r\n";
+    test::WriteFile(path, bytes);
+    LoadedTable loaded;
+    ASSERT_TRUE(LoadCsv(path, kMeasure, loaded).ok());
+    ASSERT_TRUE(SaveCsv(loaded.table, path).ok());
+    EXPECT_EQ(test::ReadFile(path), bytes);
+
+    for (const std::size_t failing : {1u, 2u, 3u}) {
+        base::test::FaultyFiles files;
+        files.FailNth(base::test::FileCall::WRITE, failing, ENOSPC);
+        const Status status = SaveCsv(loaded.table, path, files);
+        EXPECT_EQ(status.kind, Status::WRITE_FAILED) << failing;
+        EXPECT_EQ(test::ReadFile(path), bytes) << failing;
     }
 }
 
@@ -297,6 +319,31 @@ TEST(CsvSaveTest, BackupCopiesTheFileAsItIsAndReplacesTheOldCopy) {
     EXPECT_FALSE(BackupTable(dir.File("missing.csv"), backup));
     EXPECT_EQ(test::ReadFile(backup), bytes);  // a missing file leaves the last copy alone
     EXPECT_EQ(FilesIn(dir.Path()), 2u);
+}
+
+// Reopening the table the backup holds leaves the backup as it is; any difference, even in the
+// last byte or in the size, copies the file again.
+TEST(CsvSaveTest, AnIdenticalBackupIsNotWrittenAgain) {
+    test::TempDir dir;
+    const std::string table = dir.File("units.csv");
+    const std::string backup = dir.File("tavrel.bak");
+    const std::string bytes(2 << 20, 'x');
+    struct Case {
+        const char* name;
+        std::string backupBefore;
+        bool written;
+    };
+    const Case cases[] = {{"Same", bytes, false},
+                          {"LastByteDiffers", bytes.substr(0, bytes.size() - 1) + "y", true},
+                          {"Shorter", bytes.substr(1), true}};
+    test::WriteFile(table, bytes);
+    for (const Case& c : cases) {
+        test::WriteFile(backup, c.backupBefore);
+        test::FaultyFiles files;
+        EXPECT_TRUE(BackupTable(table, backup, files)) << c.name;
+        EXPECT_EQ(files.Count(test::FileCall::WRITE) > 0, c.written) << c.name;
+        EXPECT_EQ(test::ReadFile(backup), bytes) << c.name;
+    }
 }
 
 }  // namespace

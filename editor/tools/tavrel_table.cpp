@@ -97,8 +97,8 @@ int main(int argc, char** argv) {
         }
         if (options.saveTo.empty()) continue;
         start = Clock::now();
-        const base::Status saved = tavrel::SaveCsv(loaded.table, options.saveTo,
-                                                   base::FileLayer::System(), options.sync);
+        const base::Status saved =
+            tavrel::SaveCsv(loaded.table, options.saveTo, base::FileLayer::System(), options.sync);
         saves.push_back(Seconds(start));
         if (!saved.ok()) {
             std::fprintf(stderr, "tavrel-table: cannot write %s: %s\n", options.saveTo.c_str(),

@@ -6,13 +6,14 @@
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QScreen>
+#include <cstdint>
 #include <filesystem>
 
 #include "AboutBox.h"
 #include "CellEditor.h"
-#include "QtCp1252.h"
 #include "GridModel.h"
 #include "ProgramIcon.h"
+#include "QtCp1252.h"
 
 namespace tavrel {
 namespace {
@@ -23,33 +24,18 @@ constexpr int kPositionColumnWidth = 110;
 constexpr int kWidthUnits = 320;
 constexpr int kHeightUnits = 201;
 
-struct MenuItem {
-    const char* text;  // an empty text is a separator
-    int id;
-};
-
-const MenuItem kFileMenu[] = {
-    {"&Open...", ID_FILE_OPEN},       {"&Save", ID_FILE_SAVE},
-    {"Save &As...", ID_FILE_SAVE_AS}, {"", 0},
-    {"&Exit", ID_APP_EXIT},           {"", 0},
-    {"A&bout...", ID_APP_ABOUT},
-};
-
-// The shortcuts after the tab are shown only: the grid's key handling runs them.
-const MenuItem kEditMenu[] = {
-    {"&Insert Blank Row\tInsert", ID_INSERT_ROW},
-    {"&Delete Row\tDelete", ID_DELETE_ROW},
-    {"&Undo Delete Row\tCtrl+Z", ID_UNDO_DELETE_ROW},
-    {"", 0},
-    {"&Copy Row\tCtrl+C", ID_COPY_ROW},
-    {"&Paste Row\tCtrl+V", ID_PASTE_ROW},
-    {"C&ut Row\tCtrl+X", ID_CUT_ROW},
-    {"", 0},
-    {"&Import Unitlocs.csv", ID_IMPORT_UNITLOCS},
-    {"", 0},
-    {"&Find\tCtrl+F", ID_FIND},
-    {"Find A&gain\tF3", ID_FIND_AGAIN},
-};
+// A stored rectangle is used only when it is not empty, no larger than the screens together and
+// overlapping them: any other (a hand-edited or damaged "Tavrel.ini") would put the window where
+// no one can see or reach it.
+bool ScreenCanShow(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom) {
+    if (right <= left || bottom <= top) return false;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return false;
+    const QRect desktop = screen->virtualGeometry();
+    if (right - left > desktop.width() || bottom - top > desktop.height()) return false;
+    return left < desktop.left() + desktop.width() && right > desktop.left() &&
+           top < desktop.top() + desktop.height() && bottom > desktop.top();
+}
 
 bool FileExists(const std::string& path) {
     std::error_code error;
@@ -62,14 +48,14 @@ EditorWindow::EditorWindow(Platform& platformServices, EditorSetup editorSetup, 
     : QMainWindow(parent), platform(platformServices), setup(std::move(editorSetup)) {
     setWindowTitle("Tavrel - No File Open");
     setWindowIcon(ProgramIcon());
-    model = new GridModel(table, this);
+    model = new GridModel(document, this);
     grid = new GridView(*model, *this, this);
     editor = new CellEditor(*this, grid->viewport());
     editor->setMaxLength(std::numeric_limits<int>::max());  // never cut a long cell
     setCentralWidget(grid);
     BuildMenu();
     BuildTextMeasure();
-    model->Reset([](GridTable& t) { t.InsertColumn(0, "Position", kPositionColumnWidth); });
+    document.Reset([](GridTable& t) { t.InsertColumn(0, "Position", kPositionColumnWidth); });
 
     const QFontMetrics metrics(font());
     const int baseX =
@@ -91,21 +77,18 @@ EditorWindow::~EditorWindow() {
 }
 
 void EditorWindow::BuildMenu() {
-    const auto addMenu = [this](const char* title, const auto& items) {
-        QMenu* menu = menuBar()->addMenu(title);
-        for (const MenuItem& item : items) {
-            if (!*item.text) {
-                menu->addSeparator();
-                continue;
-            }
-            QAction* action = menu->addAction(item.text);
-            action->setData(item.id);
-            const int id = item.id;
-            connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+    QMenu* menu = nullptr;
+    for (const CommandItem& item : CommandTable()) {
+        if (!menu || menu->title() != item.menu) menu = menuBar()->addMenu(item.menu);
+        if (item.id == 0) {
+            menu->addSeparator();
+            continue;
         }
-    };
-    addMenu("&File", kFileMenu);
-    addMenu("&Edit", kEditMenu);
+        QAction* action = menu->addAction(item.text);
+        action->setData(item.id);
+        const int id = item.id;
+        connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+    }
 }
 
 QAction* EditorWindow::Action(int id) const {
@@ -116,6 +99,7 @@ QAction* EditorWindow::Action(int id) const {
 }
 
 void EditorWindow::OnCommand(int id) {
+    emit CommandStarted(id);
     switch (id) {
         case ID_FILE_OPEN:
             OpenFile();
@@ -135,17 +119,33 @@ void EditorWindow::OnCommand(int id) {
         case ID_APP_ABOUT:
             ShowAbout();
             break;
-        // The row commands, Find and the unit locations import come with their own windows
-        // and history; until then these ids do nothing.
         case ID_INSERT_ROW:
+            InsertBlankRow();
+            break;
         case ID_DELETE_ROW:
+            DeleteRow();
+            break;
         case ID_UNDO_DELETE_ROW:
+            UndoDeleteRow();
+            break;
         case ID_COPY_ROW:
+            CopyRow();
+            break;
         case ID_PASTE_ROW:
+            PasteRow();
+            break;
         case ID_CUT_ROW:
+            CutRow();
+            break;
         case ID_IMPORT_UNITLOCS:
+            ImportUnitLocations();
+            break;
         case ID_FIND:
+            Find();
+            break;
         case ID_FIND_AGAIN:
+            FindAgain();
+            break;
         default:
             break;
     }
@@ -153,15 +153,16 @@ void EditorWindow::OnCommand(int id) {
 
 void EditorWindow::Start() {
     const std::string& ini = setup.iniPath;
-    const QRect stored(QPoint(platform.ReadProfileInt(ini, kOptions, "left", 0),
-                              platform.ReadProfileInt(ini, kOptions, "top", 0)),
-                       QPoint(platform.ReadProfileInt(ini, kOptions, "right", 0) - 1,
-                              platform.ReadProfileInt(ini, kOptions, "bottom", 0) - 1));
+    const std::int64_t left = platform.ReadProfileInt(ini, kOptions, "left", 0);
+    const std::int64_t top = platform.ReadProfileInt(ini, kOptions, "top", 0);
+    const std::int64_t right = platform.ReadProfileInt(ini, kOptions, "right", 0);
+    const std::int64_t bottom = platform.ReadProfileInt(ini, kOptions, "bottom", 0);
     const std::string lastOpen = platform.ReadProfileString(ini, kOptions, "lastopen", "", 1023);
 
-    if (stored.right() >= stored.left() && stored.bottom() >= stored.top()) {
-        restoredRect = stored;
-        SetOuterRect(stored);
+    if (ScreenCanShow(left, top, right, bottom)) {
+        restoredRect = QRect(static_cast<int>(left), static_cast<int>(top),
+                             static_cast<int>(right - left), static_cast<int>(bottom - top));
+        SetOuterRect(restoredRect);
     } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
@@ -249,7 +250,8 @@ void EditorWindow::BuildTextMeasure() {
     const QFontMetrics metrics(grid->font());
     for (int b = 0; b < 256; ++b) {
         const char byte = static_cast<char>(b);
-        const int advance = metrics.horizontalAdvance(desktop::FromCp1252(std::string_view(&byte, 1)));
+        const int advance =
+            metrics.horizontalAdvance(desktop::FromCp1252(std::string_view(&byte, 1)));
         measure.advance[static_cast<std::size_t>(b)] =
             static_cast<std::uint16_t>(std::max(0, advance));
     }

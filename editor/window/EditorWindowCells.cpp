@@ -3,24 +3,59 @@
 #include <QApplication>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <optional>
 
 #include "CellEditor.h"
-#include "QtCp1252.h"
 #include "EditorWindow.h"
 #include "GridModel.h"
+#include "QtCp1252.h"
 
 namespace tavrel {
 namespace {
 
-// The grid's Ctrl keys and the menu commands they run; Ctrl with any other key is not examined.
-struct CtrlKey {
-    int key;
-    int command;
-};
-constexpr CtrlKey kCtrlKeys[] = {
-    {Qt::Key_C, ID_COPY_ROW},        {Qt::Key_X, ID_CUT_ROW}, {Qt::Key_V, ID_PASTE_ROW},
-    {Qt::Key_Z, ID_UNDO_DELETE_ROW}, {Qt::Key_F, ID_FIND},
-};
+// The digit of a key of the keyboard's digit row, by where the key lies rather than what the
+// layout makes of it (Shift+1 on most layouts, or the unshifted row of a French one), or -1.
+int DigitRowDigit(const QKeyEvent& event) {
+#if defined(Q_OS_WIN)
+    constexpr quint32 kOne = 0x02;  // scan codes 0x02 ("1") to 0x0B ("0")
+#else
+    constexpr quint32 kOne = 10;  // X keycodes 10 ("1") to 19 ("0")
+#endif
+    const quint32 code = event.nativeScanCode();
+    if (code >= kOne && code < kOne + 10) return static_cast<int>((code - kOne + 1) % 10);
+    return -1;
+}
+
+// The character a key types into an open edit from the grid, or none: letters by Shift and
+// Caps Lock, digits, the space bar, and the signs of a number ("-", "+", ".").
+std::optional<QChar> TypedCharacter(const QKeyEvent& event, bool capsLock) {
+    const int key = event.key();
+    const int digit = DigitRowDigit(event);
+    if (digit >= 0) return QChar('0' + digit);
+    if (key >= Qt::Key_A && key <= Qt::Key_Z) {
+        const bool upper = (event.modifiers() & Qt::ShiftModifier) || capsLock;
+        return QChar((upper ? 'A' : 'a') + (key - Qt::Key_A));
+    }
+    switch (key) {
+        case Qt::Key_0:
+        case Qt::Key_1:
+        case Qt::Key_2:
+        case Qt::Key_3:
+        case Qt::Key_4:
+        case Qt::Key_5:
+        case Qt::Key_6:
+        case Qt::Key_7:
+        case Qt::Key_8:
+        case Qt::Key_9:
+        case Qt::Key_Space:
+        case Qt::Key_Minus:
+        case Qt::Key_Plus:
+        case Qt::Key_Period:
+            return QChar(key);
+        default:
+            return std::nullopt;
+    }
+}
 
 }  // namespace
 
@@ -30,6 +65,7 @@ bool EditorWindow::EditOpen() const {
 
 void EditorWindow::BeginEdit(int row, int column) {
     const QRect cell = grid->CellRect(row, column);
+    const GridTable& table = document.Table();
     if (cell.isEmpty() && (row < 0 || row >= table.RowCount() || !table.ColumnExists(column))) {
         return;  // no such cell: nothing to edit
     }
@@ -37,8 +73,7 @@ void EditorWindow::BeginEdit(int row, int column) {
     edit.editRow = row;
     edit.editRect = cell;
     edit.editOriginalText = std::string(table.Cell(row, column));
-    editor->setText(desktop::FromCp1252(edit.editOriginalText));
-    editor->selectAll();
+    editor->StartText(desktop::FromCp1252(edit.editOriginalText));
     editor->show();
     PlaceEditor();
     editor->raise();
@@ -59,9 +94,9 @@ void EditorWindow::CommitEdit() {
         // commit it twice.
         edit.editRow = edit.editColumn = -1;
         HideEditor();
-        if (row >= 0 && column >= 0 && table.Cell(row, column) != text) {
-            state.modified = true;
-            model->SetCell(row, column, text);
+        if (row >= 0 && column >= 0 && document.Table().Cell(row, column) != text) {
+            document.state.modified = true;
+            document.SetCell(row, column, text);
         }
     }
     edit.editRow = edit.editColumn = -1;
@@ -105,14 +140,16 @@ void EditorWindow::SetRowSelected(int row, bool selected) {
                           QItemSelectionModel::Rows);
 }
 
-// Enter: store the text and open the cell below, with the focus in the editor; the selected row
-// stays where it was. On the last row there is no cell below: the edit just ends.
+// Enter: store the text and open the cell below, scrolled into view, with the focus in the
+// editor; the selected row stays where it was. On the last row there is no cell below: the edit
+// just ends.
 void EditorWindow::OnDefaultAction() {
     if (!EditOpen()) return;
     const int row = edit.editRow + 1;
     const int column = edit.editColumn;
     CommitEdit();
-    if (row >= table.RowCount()) return;
+    if (row >= document.Table().RowCount()) return;
+    grid->EnsureRowVisible(row);
     BeginEdit(row, column);
     editor->setFocus();
 }
@@ -144,13 +181,15 @@ void EditorWindow::OnGridLayoutChanged() {
     }
 }
 
-// Moving the focus between the grid and its editor never ends an edit; anywhere else does.
+// Moving the focus between the grid and its editor never ends an edit; anywhere else does, but
+// for a menu: its popup, or the menu bar taking the keys (Alt), gives the focus back where it was.
 void EditorWindow::OnGridFocusOut(Qt::FocusReason reason) {
-    if (reason == Qt::PopupFocusReason) return;
+    if (reason == Qt::PopupFocusReason || reason == Qt::MenuBarFocusReason) return;
     if (QApplication::focusWidget() != editor) CommitEdit();
 }
 
-void EditorWindow::OnEditorFocusOut() {
+void EditorWindow::OnEditorFocusOut(Qt::FocusReason reason) {
+    if (reason == Qt::MenuBarFocusReason) return;
     if (QApplication::focusWidget() != grid) CommitEdit();
 }
 
@@ -167,15 +206,9 @@ void EditorWindow::MoveEditSideways(int column) {
     BeginEdit(row, column);
 }
 
-void EditorWindow::TypeCharacter(QChar character) {
-    editor->setFocus();
-    editor->insert(QString(character));
-}
-
 // The grid's keys. Returns true for the keys after which the grid moves its row selection.
 bool EditorWindow::OnGridKey(QKeyEvent& event) {
     const int key = event.key();
-    const bool ctrl = event.modifiers() & Qt::ControlModifier;
     switch (key) {
         case Qt::Key_Home:
         case Qt::Key_End:
@@ -186,7 +219,7 @@ bool EditorWindow::OnGridKey(QKeyEvent& event) {
         case Qt::Key_Up:
         case Qt::Key_Down: {
             const int row = edit.editRow + (key == Qt::Key_Up ? -1 : 1);
-            if (EditOpen() && row >= 0 && row < table.RowCount()) {
+            if (EditOpen() && row >= 0 && row < document.Table().RowCount()) {
                 const int column = edit.editColumn;
                 CommitEdit();
                 grid->EnsureRowVisible(row);
@@ -198,43 +231,28 @@ bool EditorWindow::OnGridKey(QKeyEvent& event) {
             if (EditOpen() && edit.editColumn - 1 >= 0) MoveEditSideways(edit.editColumn - 1);
             return false;
         case Qt::Key_Right:
-            if (EditOpen() && edit.editColumn + 1 < state.columnCount) {
+            if (EditOpen() && edit.editColumn + 1 < document.state.columnCount) {
                 MoveEditSideways(edit.editColumn + 1);
             }
             return false;
-        case Qt::Key_Insert:
-            OnCommand(ID_INSERT_ROW);
-            return false;
         case Qt::Key_Delete:
-            if (EditOpen()) {
+            if (EditOpen()) {  // only the editor's text goes; the cell changes at the commit
                 editor->clear();
                 editor->setFocus();
-            } else {
-                OnCommand(ID_DELETE_ROW);
+                return false;
             }
-            return false;
-        case Qt::Key_F3:
-            OnCommand(ID_FIND_AGAIN);
-            return false;
+            break;
         default:
             break;
     }
-    if (ctrl) {
-        for (const CtrlKey& shortcut : kCtrlKeys) {
-            if (shortcut.key == key) {
-                OnCommand(shortcut.command);
-                return false;
-            }
-        }
+    if (const int command = CommandForKey(key, event.modifiers())) {
+        OnCommand(command);
+        return false;
     }
-    // Letters, digits (the keypad's too) and the space bar type into an open editor.
     if (!EditOpen()) return false;
-    if (key >= Qt::Key_A && key <= Qt::Key_Z) {
-        const bool upper = (event.modifiers() & Qt::ShiftModifier) || platform.CapsLockOn(event);
-        const char letter = static_cast<char>((upper ? 'A' : 'a') + (key - Qt::Key_A));
-        TypeCharacter(QChar(letter));
-    } else if ((key >= Qt::Key_0 && key <= Qt::Key_9) || key == Qt::Key_Space) {
-        TypeCharacter(QChar(key));
+    if (const std::optional<QChar> typed = TypedCharacter(event, platform.CapsLockOn(event))) {
+        editor->setFocus();
+        editor->TypeCharacter(*typed);
     }
     return false;
 }

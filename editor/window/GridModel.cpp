@@ -4,15 +4,21 @@
 
 namespace tavrel {
 
-GridModel::GridModel(GridTable& table, QObject* parent)
-    : QAbstractTableModel(parent), table_(table) {}
+GridModel::GridModel(TableDocument& document, QObject* parent)
+    : QAbstractTableModel(parent), document_(document) {
+    document_.SetListener(this);
+}
+
+GridModel::~GridModel() {
+    document_.SetListener(nullptr);
+}
 
 int GridModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : table_.RowCount();
+    return parent.isValid() ? 0 : Table().RowCount();
 }
 
 int GridModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : table_.ColumnCount();
+    return parent.isValid() ? 0 : Table().ColumnCount();
 }
 
 QVariant GridModel::data(const QModelIndex& index, int role) const {
@@ -20,13 +26,13 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     if (role != Qt::DisplayRole) return {};
-    return desktop::FromCp1252(table_.Cell(index.row(), index.column()));
+    return desktop::FromCp1252(Table().Cell(index.row(), index.column()).substr(0, kShownBytes));
 }
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal) return {};
-    if (!table_.ColumnExists(section)) return {};
-    return desktop::FromCp1252(table_.ColumnTitle(section));
+    if (!Table().ColumnExists(section)) return {};
+    return desktop::FromCp1252(Table().ColumnTitle(section).substr(0, kShownBytes));
 }
 
 Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
@@ -34,29 +40,35 @@ Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
     return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
 }
 
-void GridModel::SetCell(int row, int column, std::string_view text) {
-    table_.SetCell(row, column, text);
-    const QModelIndex cell = index(row, column);
-    if (cell.isValid()) emit dataChanged(cell, cell, {Qt::DisplayRole});
+void GridModel::BeforeRowsInserted(int first, int last) {
+    beginInsertRows({}, first, last);
 }
 
-void GridModel::InsertRow(int row) {
-    if (row < 0 || row > table_.RowCount()) row = table_.RowCount();
-    beginInsertRows({}, row, row);
-    table_.InsertRow(row);
+void GridModel::AfterRowsInserted() {
     endInsertRows();
 }
 
-void GridModel::DeleteRow(int row) {
-    if (row < 0 || row >= table_.RowCount()) return;
-    beginRemoveRows({}, row, row);
-    table_.DeleteRow(row);
+void GridModel::BeforeRowsRemoved(int first, int last) {
+    beginRemoveRows({}, first, last);
+}
+
+void GridModel::AfterRowsRemoved() {
     endRemoveRows();
 }
 
-void GridModel::Reset(const std::function<void(GridTable&)>& change) {
+void GridModel::CellsChanged(int firstRow, int lastRow, int firstColumn, int lastColumn) {
+    // Cells of rows or columns the table lacks were not stored.
+    const QModelIndex from = index(firstRow, firstColumn);
+    const QModelIndex to =
+        index(std::min(lastRow, rowCount() - 1), std::min(lastColumn, columnCount() - 1));
+    if (from.isValid() && to.isValid()) emit dataChanged(from, to, {Qt::DisplayRole});
+}
+
+void GridModel::BeforeReset() {
     beginResetModel();
-    change(table_);
+}
+
+void GridModel::AfterReset() {
     endResetModel();
 }
 

@@ -1,20 +1,24 @@
-// The grid table as the grid view sees it: one item a cell, the column titles as the header,
-// text shown in Windows-1252. Every change to the table goes through here, so the view hears of
-// it. The view asks only for the cells it paints, however big the table.
+// The open table as the grid view sees it: one item a cell, the column titles as the header,
+// text shown in Windows-1252. It hears of every change to the table from the document, so the
+// view follows; the view asks only for the cells it paints, however big the table.
 #pragma once
 
 #include <QAbstractTableModel>
-#include <functional>
 
-#include "GridTable.h"
+#include "TableDocument.h"
 
 namespace tavrel {
 
-class GridModel : public QAbstractTableModel {
+class GridModel : public QAbstractTableModel, private TableListener {
     Q_OBJECT
 
 public:
-    GridModel(GridTable& table, QObject* parent = nullptr);
+    // A cell shows at most this many bytes of its text (the editor gets all of it): painting
+    // and measuring a cell of megabytes would stall the grid.
+    static constexpr std::size_t kShownBytes = 16384;
+
+    explicit GridModel(TableDocument& document, QObject* parent = nullptr);
+    ~GridModel() override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -23,17 +27,19 @@ public:
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-    const GridTable& Table() const { return table_; }
-
-    // Changes of the table.
-    void SetCell(int row, int column, std::string_view text);
-    void InsertRow(int row);
-    void DeleteRow(int row);
-    // Replaces the whole table (a load, or the columns set up before one).
-    void Reset(const std::function<void(GridTable&)>& change);
+    const GridTable& Table() const { return document_.Table(); }
 
 private:
-    GridTable& table_;
+    // TableListener.
+    void BeforeRowsInserted(int first, int last) override;
+    void AfterRowsInserted() override;
+    void BeforeRowsRemoved(int first, int last) override;
+    void AfterRowsRemoved() override;
+    void CellsChanged(int firstRow, int lastRow, int firstColumn, int lastColumn) override;
+    void BeforeReset() override;
+    void AfterReset() override;
+
+    TableDocument& document_;
 };
 
 }  // namespace tavrel

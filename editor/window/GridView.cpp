@@ -7,6 +7,8 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QToolTip>
+#include <algorithm>
+#include <vector>
 
 #include "GridModel.h"
 #include "SelectionColours.h"
@@ -91,11 +93,37 @@ GridView::GridView(GridModel& model, GridEvents& events, QWidget* parent)
     ApplyColumnWidths();
 }
 
+// A column the table makes 0 pixels wide (title and cells all empty) is shown 1 pixel wide: the
+// view paints every cell of a zero-width column that lies between visible ones, so a header of a
+// million empty fields would cost a million cells a row at every paint.
+int GridView::ShownWidth(int column) const {
+    return std::max(1, model_.Table().ColumnWidth(column));
+}
+
+// Setting widths one by one on a header that updates itself costs time in proportion to the
+// column count each (it finds where the column now lies on screen), so the header hears nothing
+// until all are set; the most common width goes in as the default in one sweep, and only the
+// others are set one by one. A table of millions of columns opens in time in proportion to them.
 void GridView::ApplyColumnWidths() {
-    const GridTable& table = model_.Table();
-    for (int c = 0; c < table.ColumnCount(); ++c) {
-        horizontalHeader()->resizeSection(c, table.ColumnWidth(c));
+    const int count = model_.Table().ColumnCount();
+    std::vector<int> tally(GridTable::kMaxColumnWidth + 1);
+    for (int c = 0; c < count; ++c)
+        ++tally[static_cast<std::size_t>(ShownWidth(c))];
+    const int common =
+        static_cast<int>(std::max_element(tally.begin(), tally.end()) - tally.begin());
+    QHeaderView* header = horizontalHeader();
+    {
+        const QSignalBlocker quiet(header);
+        header->setUpdatesEnabled(false);
+        header->setDefaultSectionSize(common);
+        for (int c = 0; c < count; ++c) {
+            if (const int width = ShownWidth(c); width != common) header->resizeSection(c, width);
+        }
+        header->setUpdatesEnabled(true);
     }
+    updateGeometries();
+    header->viewport()->update();
+    viewport()->update();
 }
 
 QRect GridView::CellRect(int row, int column) const {
@@ -150,12 +178,26 @@ void GridView::focusOutEvent(QFocusEvent* event) {
 
 void GridView::scrollContentsBy(int dx, int dy) {
     QTableView::scrollContentsBy(dx, dy);
+    KeepTopRowWhole();
     events_.OnGridLayoutChanged();
 }
 
 void GridView::updateGeometries() {
     QTableView::updateGeometries();
+    KeepTopRowWhole();
     events_.OnGridLayoutChanged();
+}
+
+// At the end of its scroll range the stock view lines the last row up with the bottom edge,
+// which leaves the top row half hidden under the header. A list shows whole rows from the top;
+// the scroll range already leaves room for the last row below them.
+void GridView::KeepTopRowWhole() {
+    QHeaderView* rows = verticalHeader();
+    if (rows->count() == 0) return;
+    const int top = rows->sectionPosition(verticalScrollBar()->value());
+    if (top < 0 || rows->offset() == top) return;
+    rows->setOffset(top);
+    viewport()->update();
 }
 
 // Tab is one of the keys the grid swallows: the focus stays where it is.

@@ -25,7 +25,7 @@ public:
     virtual void OnGridLayoutChanged() = 0;
     virtual void OnGridFocusOut(Qt::FocusReason reason) = 0;
     // The cell editor lost the focus (not to its own context menu).
-    virtual void OnEditorFocusOut() = 0;
+    virtual void OnEditorFocusOut(Qt::FocusReason reason) = 0;
 };
 
 class GridView : public QTableView {
@@ -58,6 +58,8 @@ protected:
 
 private:
     void ApplyColumnWidths();
+    int ShownWidth(int column) const;
+    void KeepTopRowWhole();
 
     GridModel& model_;
     GridEvents& events_;

@@ -1,9 +1,33 @@
 #include "EditorFixture.h"
 
+#include <QComboBox>
 #include "QtCp1252.h"
+
+#include "FindDialog.h"
 #include "ProfileFile.h"
 
 namespace tavrel::test {
+
+int EditorPlatform::RunDialog(QDialog& dialog) {
+    ScriptedPlatform::RunDialog(dialog);
+    if (dialogScripts.empty() || dialogScripts.front().title != dialog.windowTitle()) {
+        return QDialog::Accepted;
+    }
+    const DialogScript script = dialogScripts.front();
+    dialogScripts.pop_front();
+    return script.run(dialog);
+}
+
+void EditorFixture::ScriptFind(const std::string& text) {
+    platform.dialogScripts.push_back({"Find", [text](QDialog& dialog) {
+                                          auto& find = dynamic_cast<FindDialog&>(dialog);
+                                          if (text.empty())
+                                              return static_cast<int>(QDialog::Rejected);
+                                          find.Combo().setEditText(desktop::FromCp1252(text));
+                                          find.Confirm();
+                                          return find.result();
+                                      }});
+}
 
 EditorFixture::~EditorFixture() {
     // Whatever a test left open goes without further questions.

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
+#include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -21,6 +23,19 @@ using base::test::ReadFile;
 using base::test::TempDir;
 using base::test::WriteFile;
 using desktop::test::ScriptedPlatform;
+
+// The scripted platform with the program's own dialogs run by the test: a dialog whose title the
+// next script names is handed to it, which fills it in and gives its result; any other dialog is
+// accepted untouched.
+class EditorPlatform : public ScriptedPlatform {
+public:
+    struct DialogScript {
+        QString title;
+        std::function<int(QDialog&)> run;
+    };
+    int RunDialog(QDialog& dialog) override;
+    std::deque<DialogScript> dialogScripts;
+};
 
 class EditorFixture : public testing::Test {
 protected:
@@ -44,8 +59,11 @@ protected:
     std::string EditorText();
     std::string Cell(int row, int column) const;
 
+    // Answers the next Find dialog with `text` (OK), or cancels it when `text` is empty.
+    void ScriptFind(const std::string& text);
+
     TempDir dir;
-    ScriptedPlatform platform;
+    EditorPlatform platform;
     std::unique_ptr<EditorWindow> window;
 };
 

@@ -1,4 +1,5 @@
 // File > Open, Save and Save As, the backup copy, and loads and saves that fail.
+#include <QHeaderView>
 #include <filesystem>
 
 #include "EditorFixture.h"
@@ -64,7 +65,7 @@ TEST_F(FileCommandsTest, OpenWithChangesAsksFirst) {
     for (const Case& c : cases) {
         WriteFile(first, kFirst);
         Open(first);
-        platform = ScriptedPlatform();
+        platform = EditorPlatform();
         Change(Qt::Key_7);
         platform.answers = {c.answer};
         if (c.dialogShown) platform.files = {second};
@@ -170,13 +171,53 @@ TEST_F(FileCommandsTest, SaveWithNoFileOpenCannotOpenAFile) {
     EXPECT_EQ(platform.MessageTexts(), std::vector<QString>{"Could not open file."});
 }
 
+TEST_F(FileCommandsTest, FieldsPastTheHeaderAreReportedOnceAtLoad) {
+    const std::string wide = Table("wide.csv", "A,B,\r\n1,2,3,4,\r\n5,6,\r\n7,8,9,\r\n");
+    window->LoadTable(wide);
+    EXPECT_EQ(platform.MessageTexts(),
+              std::vector<QString>{"3 fields on 2 lines lie past the last column of the header "
+                                   "and were not loaded.\nSaving the file will remove them."});
+    EXPECT_EQ(platform.messages[0].icon, Platform::Icon::EXCLAMATION);
+    EXPECT_EQ(window->State().filePath, wide);
+    EXPECT_FALSE(window->State().modified);
+    window->LoadTable(first);
+    EXPECT_EQ(platform.messages.size(), 1u) << "a table without such fields says nothing";
+}
+
+TEST_F(FileCommandsTest, EveryColumnOfAWideTableGetsItsWidth) {
+    std::string header;
+    for (int c = 0; c < 3000; ++c)
+        header += std::string(1 + c % 20, 'm') + ",";
+    window->LoadTable(Table("wide.csv", header + "\r\n"));
+    GridView& grid = window->Grid();
+    ASSERT_EQ(grid.model()->columnCount(), 3010);
+    for (int c = 0; c < 3010; ++c) {
+        ASSERT_EQ(grid.columnWidth(c), window->Table().ColumnWidth(c)) << c;
+    }
+    EXPECT_EQ(grid.horizontalHeader()->length(), [&] {
+        int sum = 0;
+        for (int c = 0; c < 3010; ++c)
+            sum += window->Table().ColumnWidth(c);
+        return sum;
+    }());
+}
+
+// A column with no title and no text is 0 pixels wide in the table and shown 1 pixel wide, so
+// that a header of many empty fields paints only the cells on screen.
+TEST_F(FileCommandsTest, AnEmptyColumnIsShownOnePixelWide) {
+    window->LoadTable(Table("gap.csv", "A,,C,\r\n1,,3,\r\n"));
+    EXPECT_EQ(window->Table().ColumnWidth(1), 0);
+    EXPECT_EQ(window->Grid().columnWidth(1), 1);
+    EXPECT_EQ(window->Grid().columnWidth(0), window->Table().ColumnWidth(0));
+}
+
 TEST_F(FileCommandsTest, ALoadMakesTheMarginAndFitsTheColumns) {
     EXPECT_EQ(window->State().columnCount, 12);
     EXPECT_EQ(window->State().loadedRowCount, 1);
     EXPECT_EQ(window->Table().RowCount(), 11);
     EXPECT_EQ(window->Grid().model()->columnCount(), 12);
     for (int c = 0; c < 12; ++c) {
-        EXPECT_EQ(window->Grid().columnWidth(c), window->Table().ColumnWidth(c)) << c;
+        EXPECT_EQ(window->Grid().columnWidth(c), std::max(1, window->Table().ColumnWidth(c))) << c;
     }
     EXPECT_LT(window->Table().ColumnWidth(0), 110);  // "A" and "1" are narrow
     EXPECT_EQ(window->Table().ColumnWidth(5), 110);  // a blank margin column

@@ -1,14 +1,15 @@
 // The grid's keys and clicks and what they do to the cell editor.
 #include <QApplication>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QScrollBar>
 #include <QTest>
 #include <QToolTip>
 
-#include "QtCp1252.h"
 #include "EditorFixture.h"
+#include "QtCp1252.h"
 
 namespace tavrel::test {
 namespace {
@@ -143,6 +144,61 @@ TEST_F(EditTest, PageDownGoesToTheBottomOfThePageThenAPageFurther) {
     GridKey(Qt::Key_PageUp);
     EXPECT_FALSE(window->EditOpen());
     EXPECT_EQ(window->FirstSelectedRow(), grid.rowAt(0));
+}
+
+// A big table in a small window, the first page on screen.
+class ScrollTest : public EditorFixture {
+protected:
+    void SetUp() override {
+        std::string big = "A,B,C,D,E,F,G,H,I,J,K,L,\r\n";
+        for (int r = 0; r < 200; ++r)
+            big += std::to_string(r) + ",b,c,d,e,f,g,h,i,j,k,l,\r\n";
+        Open(Table("big.csv", big));
+        window->resize(300, 330);  // a page a little more than whole rows
+        QCoreApplication::processEvents();
+    }
+    // The top of the first row on screen; 0 when it is whole.
+    int TopRowTop() const {
+        GridView& grid = window->Grid();
+        return grid.CellRect(grid.rowAt(0), 0).top();
+    }
+};
+
+TEST_F(ScrollTest, EnterBringsTheNextCellIntoView) {
+    GridView& grid = window->Grid();
+    const int last = grid.rowAt(0) + grid.RowsPerPage() - 1;  // the last whole row on screen
+    ClickCell(last, 1);
+    for (int i = 0; i < 3; ++i) {
+        EditorKey(Qt::Key_Return);
+        const QRect cell = grid.CellRect(last + 1 + i, 1);
+        EXPECT_GE(cell.top(), 0) << i;
+        EXPECT_LE(cell.bottom(), grid.viewport()->height()) << i;
+        EXPECT_EQ(window->Editor().geometry(), cell.adjusted(-1, -1, 1, 1));
+    }
+}
+
+TEST_F(ScrollTest, EndShowsWholeRowsFromTheTop) {
+    GridView& grid = window->Grid();
+    ASSERT_NE(grid.viewport()->height() % grid.rowHeight(0), 0) << "the page must not fit rows";
+    ClickCell(0, 0);
+    EditorKey(Qt::Key_Escape);
+    GridKey(Qt::Key_End);
+    EXPECT_EQ(TopRowTop(), 0);
+    const QRect last = grid.CellRect(209, 0);
+    EXPECT_LE(last.bottom(), grid.viewport()->height()) << "the last row whole too";
+    grid.verticalScrollBar()->setValue(grid.verticalScrollBar()->maximum());
+    EXPECT_EQ(TopRowTop(), 0) << "the scroll bar at its end";
+}
+
+TEST_F(ScrollTest, ANewTableStartsAtItsTopLeft) {
+    GridView& grid = window->Grid();
+    grid.verticalScrollBar()->setValue(150);
+    grid.horizontalScrollBar()->setValue(grid.horizontalScrollBar()->maximum());
+    platform.files = {Table("other.csv", ReadFile(Folder() + "big.csv"))};  // as long and wide
+    window->OnCommand(ID_FILE_OPEN);
+    EXPECT_EQ(grid.verticalScrollBar()->value(), 0);
+    EXPECT_EQ(grid.horizontalScrollBar()->value(), 0);
+    EXPECT_EQ(grid.rowAt(0), 0);
 }
 
 TEST_F(EditTest, TypedLettersFollowShiftAndCapsLock) {

@@ -1,4 +1,5 @@
 // Starting the editor (settings, window rectangle, which table opens) and closing it.
+#include <QKeySequence>
 #include <QTest>
 #include <filesystem>
 
@@ -77,7 +78,12 @@ TEST_F(StartTest, AStoredRectangleIsRestoredAndAnEmptyOneIgnored) {
                           {20, 30, 500, 400, true},
                           {100, 80, 100, 500, false},  // no width
                           {100, 80, 700, 80, false},   // no height
-                          {0, 0, 0, 0, false}};
+                          {0, 0, 0, 0, false},
+                          // Rectangles no screen can show.
+                          {-2147483648, 0, 500, 400, false},
+                          {0, -2147483648, 500, 2147483647, false},
+                          {-5000, -5000, -4000, -4500, false},
+                          {0, 0, 100000, 400, false}};
     for (const Case& c : cases) {
         for (const auto& [key, value] : {std::pair{"left", c.left},
                                          {"top", c.top},
@@ -90,6 +96,8 @@ TEST_F(StartTest, AStoredRectangleIsRestoredAndAnEmptyOneIgnored) {
         EXPECT_EQ(w.frameGeometry() == stored, c.restored) << c.left << "," << c.right;
         EXPECT_GT(w.width(), 100);
         EXPECT_GT(w.height(), 100);
+        EXPECT_LT(w.width(), 5000) << c.left;
+        EXPECT_LT(w.height(), 5000) << c.top;
         window.reset();
     }
 }
@@ -260,16 +268,50 @@ TEST_F(CloseTest, EveryMenuItemHasItsTextAndReachesItsHandler) {
         EXPECT_TRUE(action->isEnabled());
         EXPECT_FALSE(action->isCheckable());
     }
-    // Every id reaches a handler; the ones that ask something are answered.
+    // Every id reaches its handler; the ones that ask something are answered.
+    std::vector<int> started;
+    QObject::connect(window.get(), &EditorWindow::CommandStarted,
+                     [&started](int id) { started.push_back(id); });
     platform.files = {std::nullopt, std::nullopt};
+    platform.answers = {Answer::NO};  // the import's question
+    ScriptFind("");                   // Find, cancelled
     for (const Item& item : items) {
         if (item.id != ID_APP_EXIT) window->Action(item.id)->trigger();
     }
+    EXPECT_EQ(started.size(), std::size(items) - 1);
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(platform.fileQuestions.size(), 2u);  // Open and Save As, both cancelled
-    EXPECT_EQ(platform.MessageTexts(), std::vector<QString>{"Saved"});  // File > Save
+    EXPECT_EQ(platform.dialogs, (std::vector<QString>{"About Tavrel", "Find"}));
+    EXPECT_EQ(platform.messages.at(0).text, "Saved");  // File > Save
     window->Action(ID_APP_EXIT)->trigger();
     EXPECT_FALSE(window->isVisible());
+}
+
+// The keys shown in the menu run the same commands from the grid, and only there.
+TEST_F(CloseTest, EveryShownKeyRunsItsCommandFromTheGrid) {
+    Open(Table("t.csv", "A,\r\n1,\r\n2,\r\n"));
+    std::vector<int> started;
+    QObject::connect(window.get(), &EditorWindow::CommandStarted,
+                     [&started](int id) { started.push_back(id); });
+    int keys = 0;
+    for (const CommandItem& item : CommandTable()) {
+        if (item.key == 0) continue;
+        ++keys;
+        const QString shown = QString(item.text).section('\t', 1);
+        EXPECT_EQ(QKeySequence(shown)[0].key(), item.key) << item.text;
+        EXPECT_EQ(QKeySequence(shown)[0].keyboardModifiers() == Qt::ControlModifier, item.ctrl);
+        started.clear();
+        if (item.id == ID_FIND) ScriptFind("");
+        GridKey(static_cast<Qt::Key>(item.key), item.ctrl ? Qt::ControlModifier : Qt::NoModifier);
+        EXPECT_EQ(started, std::vector<int>{item.id}) << item.text;
+        if (window->EditOpen()) EditorKey(Qt::Key_Escape);  // Find Again opened one
+    }
+    EXPECT_EQ(keys, 8);
+    started.clear();
+    for (const Qt::Key key : {Qt::Key_Z, Qt::Key_C, Qt::Key_V, Qt::Key_X, Qt::Key_F}) {
+        GridKey(key);  // without Ctrl these are letters
+    }
+    EXPECT_TRUE(started.empty());
 }
 
 }  // namespace
