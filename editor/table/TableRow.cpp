@@ -35,30 +35,15 @@ bool IsWide(std::uint64_t bytes) {
     return bytes > 0xFFFF;
 }
 
-}  // namespace
+// A row's block, laid out for `count` cells holding `bytes` bytes: the header written, the cell
+// ends and the text to fill in.
+struct Layout {
+    char* block;
+    char* offsets;
+    char* text;
+    bool wide;
 
-// Lays out a row of `count` cells holding `bytes` bytes; `next()` gives the cells in order.
-template <typename NextCell>
-TableRow TableRow::Build(std::size_t count, std::uint64_t bytes, RowArena* arena, NextCell next) {
-    if (count == 0) return TableRow();
-    if (bytes > kMaxRowBytes || count > kMaxCells) throw std::length_error("row too long");
-    const bool wide = IsWide(bytes);
-    const std::size_t offsetSize = wide ? 4 : 2;
-    const std::size_t size = kHeader + count * offsetSize + bytes;
-    char* block = arena ? arena->Allocate(size) : static_cast<char*>(std::malloc(size));
-    if (!block) throw std::bad_alloc();
-
-    const std::uint32_t head = static_cast<std::uint32_t>(count) | (arena ? 0 : kOnHeap);
-    const auto bytes32 = static_cast<std::uint32_t>(bytes);
-    std::memcpy(block, &head, 4);
-    std::memcpy(block + 4, &bytes32, 4);
-    char* offsets = block + kHeader;
-    char* text = offsets + count * offsetSize;
-    std::uint32_t end = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::string_view cell = next();
-        if (!cell.empty()) std::memcpy(text + end, cell.data(), cell.size());
-        end += static_cast<std::uint32_t>(cell.size());
+    void SetEnd(std::size_t i, std::uint32_t end) const {
         if (wide) {
             std::memcpy(offsets + 4 * i, &end, 4);
         } else {
@@ -66,7 +51,39 @@ TableRow TableRow::Build(std::size_t count, std::uint64_t bytes, RowArena* arena
             std::memcpy(offsets + 2 * i, &end16, 2);
         }
     }
-    return TableRow(block);
+};
+
+Layout LayOut(std::size_t count, std::uint64_t bytes, RowArena* arena) {
+    if (bytes > TableRow::kMaxRowBytes || count > kMaxCells)
+        throw std::length_error("row too long");
+    const bool wide = IsWide(bytes);
+    const std::size_t offsetSize = wide ? 4 : 2;
+    const std::size_t size = kHeader + count * offsetSize + bytes;
+    char* block = arena ? arena->Allocate(size) : static_cast<char*>(std::malloc(size));
+    if (!block) throw std::bad_alloc();
+    const std::uint32_t head = static_cast<std::uint32_t>(count) | (arena ? 0 : kOnHeap);
+    const auto bytes32 = static_cast<std::uint32_t>(bytes);
+    std::memcpy(block, &head, 4);
+    std::memcpy(block + 4, &bytes32, 4);
+    char* offsets = block + kHeader;
+    return Layout{block, offsets, offsets + count * offsetSize, wide};
+}
+
+}  // namespace
+
+// Lays out a row of `count` cells holding `bytes` bytes; `next()` gives the cells in order.
+template <typename NextCell>
+TableRow TableRow::Build(std::size_t count, std::uint64_t bytes, RowArena* arena, NextCell next) {
+    if (count == 0) return TableRow();
+    const Layout row = LayOut(count, bytes, arena);
+    std::uint32_t end = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string_view cell = next();
+        if (!cell.empty()) std::memcpy(row.text + end, cell.data(), cell.size());
+        end += static_cast<std::uint32_t>(cell.size());
+        row.SetEnd(i, end);
+    }
+    return TableRow(row.block);
 }
 
 TableRow TableRow::Make(std::span<const std::string_view> cells, RowArena* arena) {
@@ -124,33 +141,16 @@ TableRow TableRow::FromFieldEnds(std::string_view line, std::span<const std::uin
     // before its field did.
     const std::size_t span = ends[count - 1];
     const std::uint64_t bytes = span - (count - 1);
-    if (bytes > kMaxRowBytes || count > kMaxCells) throw std::length_error("row too long");
-    const bool wide = IsWide(bytes);
-    const std::size_t offsetSize = wide ? 4 : 2;
-    const std::size_t size = kHeader + count * offsetSize + bytes;
-    char* block = arena ? arena->Allocate(size) : static_cast<char*>(std::malloc(size));
-    if (!block) throw std::bad_alloc();
-    const std::uint32_t head = static_cast<std::uint32_t>(count) | (arena ? 0 : kOnHeap);
-    const auto bytes32 = static_cast<std::uint32_t>(bytes);
-    std::memcpy(block, &head, 4);
-    std::memcpy(block + 4, &bytes32, 4);
-    char* offsets = block + kHeader;
-    for (std::size_t i = 0; i < count; ++i) {
-        const auto end = static_cast<std::uint32_t>(ends[i] - i);
-        if (wide) {
-            std::memcpy(offsets + 4 * i, &end, 4);
-        } else {
-            const auto end16 = static_cast<std::uint16_t>(end);
-            std::memcpy(offsets + 2 * i, &end16, 2);
-        }
-    }
-    char* out = offsets + count * offsetSize;
+    const Layout row = LayOut(count, bytes, arena);
+    for (std::size_t i = 0; i < count; ++i)
+        row.SetEnd(i, static_cast<std::uint32_t>(ends[i] - i));
+    char* out = row.text;
     const char* in = line.data();
     for (std::size_t i = 0; i < span; ++i) {
         *out = in[i];
         out += in[i] != separator;
     }
-    return TableRow(block);
+    return TableRow(row.block);
 }
 
 void TableRow::Release() {
