@@ -6,18 +6,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "BenchRandom.h"
+
 namespace {
 
-struct Random {
-    std::uint64_t state;
-    std::uint64_t Next() {  // xorshift64*
-        state ^= state >> 12;
-        state ^= state << 25;
-        state ^= state >> 27;
-        return state * 0x2545F4914F6CDD1DULL;
-    }
-    unsigned Below(unsigned n) { return static_cast<unsigned>(Next() % n); }
-};
+using Random = BenchRandom;
 
 // Unit and order words of the game's invented armies.
 const char* const kWords[] = {"Rifle",    "Lancer", "Carter", "Warden",   "Mortar",

@@ -15,19 +15,11 @@
 
 #include "ScenarioBatch.h"
 
+#include "BenchRandom.h"
+
 namespace {
 
-struct Random {
-    std::uint64_t state;
-    std::uint64_t Next() {  // xorshift64*
-        state ^= state >> 12;
-        state ^= state << 25;
-        state ^= state >> 27;
-        return state * 0x2545F4914F6CDD1DULL;
-    }
-    int Below(int n) { return static_cast<int>(Next() % static_cast<std::uint64_t>(n)); }
-    double Unit() { return static_cast<double>(Next() >> 11) / 9007199254740992.0; }
-};
+using Random = BenchRandom;
 
 const char* const kSides[] = {"Vellan", "Dravic"};
 const char* const kUnits[] = {"Rifles",  "Lancers", "Pioneers", "Wardens", "Rangers", "Carters",
