@@ -11,6 +11,7 @@
 
 #include "AboutBox.h"
 #include "CellEditor.h"
+#include "DialogUnits.h"
 #include "GridModel.h"
 #include "ProgramIcon.h"
 #include "QtCp1252.h"
@@ -57,14 +58,8 @@ EditorWindow::EditorWindow(Platform& platformServices, EditorSetup editorSetup, 
     BuildTextMeasure();
     document.Reset([](GridTable& t) { t.InsertColumn(0, "Position", kPositionColumnWidth); });
 
-    const QFontMetrics metrics(font());
-    const int baseX =
-        (metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 +
-         1) /
-        2;
-    const int baseY = metrics.height();
-    resize(qRound(kWidthUnits * baseX / 4.0),
-           qRound(kHeightUnits * baseY / 8.0) + menuBar()->sizeHint().height());
+    const QSize client = desktop::DialogUnits(font()).Size(kWidthUnits, kHeightUnits);
+    resize(client.width(), client.height() + menuBar()->sizeHint().height());
 }
 
 // The grid and its model go first: they read the table, which goes with the members.
