@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "ScenarioBatch.h"
+#include "ZpkText.h"
 
 namespace zpk {
 namespace {
@@ -22,7 +23,8 @@ extern "C" void OnInterrupt(int) {
 
 void PrintOutcome(const brisko::ScenarioOutcome& outcome) {
     if (!outcome.built) {
-        std::printf("%s\tError\t%s\n", outcome.packName.c_str(), outcome.reason.message.c_str());
+        std::printf("%s\tError\t%s\n", outcome.packName.c_str(),
+                    SafeLine(outcome.reason.message).c_str());
     } else {
         std::printf("%s\t%u\t%llu\t%llu\t%u\t%d\n", outcome.packName.c_str(), outcome.members,
                     static_cast<unsigned long long>(outcome.uncompressedBytes),
@@ -54,7 +56,7 @@ int Build(const Options& options) {
     const brisko::BatchResult result = brisko::BuildAllPacks(batch);
     std::signal(SIGINT, SIG_DFL);
     if (!result.status.ok()) {
-        std::fprintf(stderr, "zpk: %s\n", result.status.message.c_str());
+        std::fprintf(stderr, "zpk: %s\n", SafeLine(result.status.message).c_str());
         return kExitError;
     }
     std::printf("catalog\t%s\n", result.catalogPath.c_str());

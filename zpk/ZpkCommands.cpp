@@ -28,7 +28,7 @@ using brisko::CPackFile;
 using brisko::Status;
 
 int Error(const std::string& message) {
-    std::fprintf(stderr, "zpk: %s\n", message.c_str());
+    std::fprintf(stderr, "zpk: %s\n", SafeLine(message).c_str());
     return kExitError;
 }
 
@@ -196,7 +196,7 @@ int Verify(const Options& options) {
             if (problem.kind != Status::DAMAGED_MEMBER && problem.kind != Status::NOT_A_PACK) {
                 return Error(problem);  // a read that failed: a file error, not damage
             }
-            std::printf("%s\n", problem.message.c_str());
+            std::printf("%s\n", SafeLine(problem.message).c_str());
             exitCode = kExitMismatch;
         }
     }

@@ -41,6 +41,15 @@ bool Convert(iconv_t converter, unsigned char byte, std::string& out) {
 
 }  // namespace
 
+std::string SafeLine(std::string_view line) {
+    std::string text;
+    for (const char c : line) {
+        const auto byte = static_cast<unsigned char>(c);
+        text += byte < 0x20 || byte == 0x7F ? Escaped(byte) : std::string(1, c);
+    }
+    return text;
+}
+
 std::string TerminalEncoding() {
     std::setlocale(LC_CTYPE, "");
     return nl_langinfo(CODESET);

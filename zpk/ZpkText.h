@@ -14,4 +14,8 @@ std::string TerminalEncoding();
 // A Windows-1252 name in `encoding`.
 std::string TerminalText(std::string_view name, const std::string& encoding);
 
+// A line of a message as zpk prints it: control characters (a member's name in it may hold any)
+// written as \xNN, the rest as it is.
+std::string SafeLine(std::string_view line);
+
 }  // namespace zpk

@@ -37,7 +37,8 @@ constexpr std::uint64_t DataAreaStart(std::uint64_t count) {
     return DirectoryEnd(count) + kWordSize;
 }
 
-// Member data: one zlib stream per member, as compress2 gives it at this level.
+// Member data: one zlib stream per member. The classic streams are what zlib's compress2 gives at
+// this level; the default ones are libdeflate's (MemberStream.h), in the same format.
 constexpr int kCompressionLevel = 9;
 // The writer's two work buffers start at this size and grow only for a larger member.
 constexpr std::uint32_t kWorkBufferSize = 4u * 1024 * 1024;

@@ -167,6 +167,21 @@ INSTANTIATE_TEST_SUITE_P(
                    kFailed, kFailed, 1}),
     [](const testing::TestParamInfo<DamageCase>& info) { return std::string(info.param.name); });
 
+// A hostile name cannot break a problem's line or reach the terminal as a sequence.
+TEST(ZpkVerifyTest, ProblemLinesEscapeControlCharacters) {
+    brisko::test::TempDir dir;
+    Layout layout = PackScenario(dir);
+    const std::string name = std::string("x\ny\x1B[2J.bmp") + '\0';
+    layout.bytes.replace(layout.members[3].record, name.size(), name);
+    const std::size_t first = 20 + 272 * 4 + layout.members[3].offset;
+    layout.bytes[first] = static_cast<char>(layout.bytes[first] ^ 0x55);
+    brisko::test::WriteFile(dir.File("bad.zpk"), layout.bytes);
+    const Result result = Zpk(dir, {"verify", dir.File("bad.zpk")});
+    EXPECT_EQ(result.out, "The member x\\x0Ay\\x1B[2J.bmp of " + dir.File("bad.zpk") +
+                              " is damaged: its data does not inflate.\n" + kBoth + "\n");
+    EXPECT_EQ(result.status, 1);
+}
+
 TEST(ZpkVerifyTest, SoundPackHasNoProblem) {
     brisko::test::TempDir dir;
     PackScenario(dir);
