@@ -1,20 +1,58 @@
 #include "TestFiles.h"
 
+#ifndef _WIN32
 #include <grp.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 namespace base::test {
 
+#ifdef _WIN32
+// Paths in tests are UTF-8, as everywhere in the programs.
+std::filesystem::path HostPath(const std::string& path) {
+    return std::filesystem::path(std::u8string(path.begin(), path.end()));
+}
+
+std::string PathText(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "gamedata-test-XXXXXX").string();
+    std::random_device random;
+    const std::filesystem::path temp = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path_ = temp / ("gamedata-test-" + std::to_string(random()));
+        if (std::filesystem::create_directory(path_)) return;
+    }
+    throw std::runtime_error("no scratch folder could be made");
+}
+#else
+std::filesystem::path HostPath(const std::string& path) {
+    return path;
+}
+
+std::string PathText(const std::filesystem::path& path) {
+    return path.string();
+}
+
+TempDir::TempDir() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "gamedata-test-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
+}
+#endif
+
+std::string TempDir::File(const std::string& name) const {
+    return PathText(path_ / HostPath(name));
 }
 
 TempDir::~TempDir() {
@@ -23,7 +61,9 @@ TempDir::~TempDir() {
     namespace fs = std::filesystem;
     for (auto it = fs::recursive_directory_iterator(path_, ignored);
          it != fs::recursive_directory_iterator(); it.increment(ignored)) {
-        if (it->is_directory(ignored) && !it->is_symlink(ignored)) {
+        // Windows deletes no read-only file either.
+        const bool windows = std::filesystem::path::preferred_separator == '\\';
+        if ((windows || it->is_directory(ignored)) && !it->is_symlink(ignored)) {
             fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
         }
     }
@@ -33,23 +73,33 @@ TempDir::~TempDir() {
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(HostPath(path), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path);
 }
 
 std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(HostPath(path), std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + path);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool Exists(const std::string& path) {
     std::error_code error;
-    return std::filesystem::symlink_status(path, error).type() !=
+    return std::filesystem::symlink_status(HostPath(path), error).type() !=
            std::filesystem::file_type::not_found;
 }
 
+#ifdef _WIN32
+bool RunningAsRoot() {
+    return false;
+}
+
+// Windows has no root whose writes no permission stops: the check runs here.
+std::string AsUnprivilegedUser(const std::function<std::string()>& check) {
+    return check();
+}
+#else
 bool RunningAsRoot() {
     return ::geteuid() == 0;
 }
@@ -94,5 +144,7 @@ std::string AsUnprivilegedUser(const std::function<std::string()>& check) {
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return "the unprivileged check crashed";
     return result;
 }
+
+#endif
 
 }  // namespace base::test

@@ -2,9 +2,15 @@
 // rights, for every test program.
 #pragma once
 
+#include <cerrno>
 #include <filesystem>
 #include <functional>
 #include <string>
+
+// Windows has no errno of its own for a full quota: its quota error arrives as ENOSPC.
+#ifndef EDQUOT
+#define EDQUOT ENOSPC
+#endif
 
 namespace base::test {
 
@@ -17,12 +23,17 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& Path() const { return path_; }
-    // The path of `name` inside the folder, as text.
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
+    // The path of `name` inside the folder, as text (UTF-8).
+    std::string File(const std::string& name) const;
 
 private:
     std::filesystem::path path_;
 };
+
+// A path held as text (UTF-8 on every host, as in the programs) as a path of the standard
+// library, and back.
+std::filesystem::path HostPath(const std::string& path);
+std::string PathText(const std::filesystem::path& path);
 
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
