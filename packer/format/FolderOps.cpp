@@ -31,8 +31,8 @@ std::vector<std::string> NamesIn(FileLayer& files, const std::string& folder) {
     return names;
 }
 
-Status ListInto(FileLayer& files, const std::string& folder, std::size_t baseLength,
-                NameList& list, std::vector<FolderId>& ancestors) {
+Status ListInto(FileLayer& files, const std::string& folder, std::size_t baseLength, NameList& list,
+                std::vector<FolderId>& ancestors) {
     Status first;
     const auto keep = [&first](Status status) {
         if (first.ok()) first = std::move(status);
@@ -70,23 +70,28 @@ Status ListInto(FileLayer& files, const std::string& folder, std::size_t baseLen
     return first;
 }
 
+// Windows takes "/" between folders too.
+bool IsSeparator(char c) {
+    return c == kHostSeparator || c == '/';
+}
+
 bool EndsWithDotLevel(const std::string& path) {
-    const std::size_t slash = path.rfind(kHostSeparator);
-    const std::string_view last =
-        std::string_view(path).substr(slash == std::string::npos ? 0 : slash + 1);
+    std::size_t start = path.size();
+    while (start > 0 && !IsSeparator(path[start - 1]))
+        --start;
+    const std::string_view last = std::string_view(path).substr(start);
     return last == "." || last == "..";
 }
 
 std::string WithoutTrailingSeparators(std::string path) {
-    while (path.size() > 1 && path.back() == kHostSeparator)
+    while (path.size() > 1 && IsSeparator(path.back()))
         path.pop_back();
     return path;
 }
 
 // Opens the folder `name` inside `parent` without following a link, making it readable and
 // writable for its owner first when it is not (so that its contents can be removed).
-int OpenFolderToEmpty(FileLayer& files, int parent, const std::string& name,
-                      const FileInfo& info) {
+int OpenFolderToEmpty(FileLayer& files, int parent, const std::string& name, const FileInfo& info) {
     const unsigned flags = base::kRead | base::kFolder | base::kNoFollow;
     const unsigned owned = info.permissions | 0700;
     int fd = files.OpenAt(parent, name, flags);
@@ -185,10 +190,31 @@ bool FolderExists(const std::string& path, FileLayer& files) {
     return true;
 }
 
+namespace {
+
+// The root folder of the file system that holds `path`: "/", or on Windows the root of the drive
+// or share that the path leads to.
+std::string RootOf(const std::string& path, FileLayer& files) {
+#ifdef _WIN32
+    const std::string full = files.ResolvePath(path);
+    if (full.size() >= 3 && full[1] == ':') return full.substr(0, 3);
+    const std::size_t server = full.rfind("\\\\", 0) == 0 ? full.find('\\', 2) : std::string::npos;
+    const std::size_t share = server == std::string::npos ? server : full.find('\\', server + 1);
+    return share == std::string::npos ? full : full.substr(0, share + 1);
+#else
+    (void)path;
+    (void)files;
+    return "/";
+#endif
+}
+
+}  // namespace
+
 bool IsRootFolder(const std::string& path, FileLayer& files) {
     FileInfo folder;
     FileInfo root;
-    return files.Stat(path, folder) == 0 && files.Stat("/", root) == 0 && folder.SameAs(root);
+    return files.Stat(path, folder) == 0 && files.Stat(RootOf(path, files), root) == 0 &&
+           folder.SameAs(root);
 }
 
 bool MayEmptyFolder(const std::string& folder, FileLayer& files) {
