@@ -1,19 +1,16 @@
 #include "ZpkCommands.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <chrono>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "Checksum.h"
 #include "FolderOps.h"
+#include "HostPath.h"
 #include "PackFile.h"
 #include "PackFormat.h"
 #include "PackStamp.h"
@@ -24,6 +21,8 @@ namespace zpk {
 namespace {
 
 using brisko::CPackFile;
+using brisko::FileInfo;
+using brisko::FileLayer;
 using brisko::Status;
 
 int Error(const std::string& message) {
@@ -50,7 +49,12 @@ std::string CreatedText(std::uint64_t created) {
     const std::time_t time = static_cast<std::time_t>(seconds);
     std::tm tm{};
     char text[64];
-    if (!::gmtime_r(&time, &tm) || !std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &tm)) {
+#ifdef _WIN32
+    const bool converted = ::gmtime_s(&tm, &time) == 0;
+#else
+    const bool converted = ::gmtime_r(&time, &tm) != nullptr;
+#endif
+    if (!converted || !std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &tm)) {
         return "not a date";
     }
     char full[96];
@@ -106,9 +110,11 @@ void PrintTimings(const brisko::PackTimings& t, double listing, std::size_t memb
 int Pack(const Options& options) {
     const std::string& folder = options.operands[0];
     const std::string& packPath = options.operands[1];
-    struct stat st;
-    if (::stat(folder.c_str(), &st) != 0) return Error(brisko::FileErrorText(folder, errno));
-    if (!S_ISDIR(st.st_mode)) return Error(folder + " is not a folder.");
+    FileInfo info;
+    if (FileLayer::System().Stat(folder, info) != 0) {
+        return Error(brisko::FileErrorText(folder, errno));
+    }
+    if (!info.IsFolder()) return Error(folder + " is not a folder.");
     const auto start = std::chrono::steady_clock::now();
     brisko::NameList names;
     Status status = brisko::ListFolderFiles(folder, folder, names);
@@ -129,21 +135,31 @@ int Pack(const Options& options) {
 }
 
 std::string RealPath(const std::string& path) {
-    char resolved[PATH_MAX];
-    return ::realpath(path.c_str(), resolved) ? std::string(resolved) : std::string();
+    return FileLayer::System().ResolvePath(path);
 }
 
 // Whether the folder holds nothing at all, hidden entries included.
 bool IsEmptyFolder(const std::string& folder) {
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return false;
-    bool empty = true;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..") empty = false;
-    }
-    ::closedir(dir);
-    return empty;
+    FileLayer& files = FileLayer::System();
+    int fd = files.Open(folder, base::kRead | base::kFolder);
+    if (fd < 0) return false;
+    std::vector<std::string> names;
+    const bool listed = files.ListFolder(fd, names) == 0;
+    base::CloseQuietly(files, fd);
+    return listed && names.empty();
+}
+
+// Removes the empty folder that the extraction created.
+void RemoveCreatedFolder(std::string folder) {
+    while (folder.size() > 1 && folder.back() == brisko::kHostSeparator)
+        folder.pop_back();
+    const std::size_t cut = folder.rfind(brisko::kHostSeparator);
+    const std::string parent = cut == std::string::npos ? "." : folder.substr(0, cut + 1);
+    FileLayer& files = FileLayer::System();
+    int fd = files.Open(parent, base::kRead | base::kFolder);
+    if (fd < 0) return;
+    files.UnlinkAt(fd, folder.substr(cut + 1), true);
+    base::CloseQuietly(files, fd);
 }
 
 // What the target folder must be before anything is written: missing, or an empty folder, or with
@@ -153,14 +169,14 @@ bool IsEmptyFolder(const std::string& folder) {
 int PrepareTarget(const Options& options, bool& created, std::string& target) {
     const std::string& packPath = options.operands[0];
     const std::string& folder = options.operands[1];
-    struct stat st;
-    created = ::lstat(folder.c_str(), &st) != 0;
+    FileInfo info;
+    created = FileLayer::System().LinkStat(folder, info) != 0;
     target = folder;
     if (created) return errno == ENOENT ? kExitOk : Error(brisko::FileErrorText(folder, errno));
-    if (S_ISLNK(st.st_mode)) {
+    if (info.kind == base::FileKind::LINK) {
         return Error(folder + " is a symbolic link; refusing to extract into it.");
     }
-    if (!S_ISDIR(st.st_mode)) return Error(folder + " is not a folder.");
+    if (!info.IsFolder()) return Error(folder + " is not a folder.");
     target = RealPath(folder);
     if (target.empty()) return Error(brisko::FileErrorText(folder, errno));
     if (!options.replace) {
@@ -168,8 +184,10 @@ int PrepareTarget(const Options& options, bool& created, std::string& target) {
         return Error(folder + " is not empty; give --replace to empty it first.");
     }
     const std::string realPack = RealPath(packPath);
-    if (target == "/") return Error("refusing to empty the root folder " + folder + ".");
-    if (realPack.compare(0, target.size() + 1, target + "/") == 0) {
+    if (brisko::IsRootFolder(target)) {
+        return Error("refusing to empty the root folder " + folder + ".");
+    }
+    if (realPack.compare(0, target.size() + 1, target + brisko::kHostSeparator) == 0) {
         return Error(folder + " holds the pack " + packPath + "; refusing to empty it.");
     }
     if (!brisko::DeleteFolderContents(target)) {
@@ -197,7 +215,7 @@ int Extract(const Options& options) {
     // Nothing half-extracted stays: the folder held nothing of the user's by now.
     if (pack.Error().kind != Status::REFUSED) {
         brisko::DeleteFolderContents(target);
-        if (created) ::rmdir(target.c_str());
+        if (created) RemoveCreatedFolder(target);
     }
     return Error(pack.Error());
 }
