@@ -2,7 +2,9 @@
 // status, and that a refused or failed command leaves the files as they were.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 #include <cstdlib>
 #include <filesystem>
@@ -24,12 +26,28 @@ struct Result {
     std::string err;
 };
 
+#ifdef _WIN32
+// The test's paths hold no quotes; cmd.exe takes the whole line in one more pair of quotes.
+std::string Quote(const std::string& word) {
+    return "\"" + word + "\"";
+}
+
+int Run(const std::string& command) {
+    return std::system(Quote(command).c_str());
+}
+#else
 std::string Quote(const std::string& word) {
     std::string quoted = "'";
     for (char c : word)
         quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
 }
+
+int Run(const std::string& command) {
+    const int raw = std::system(command.c_str());
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+#endif
 
 // Runs zpk with the arguments, its output caught in files of `dir`.
 Result Zpk(const brisko::test::TempDir& dir, const std::vector<std::string>& args) {
@@ -38,9 +56,8 @@ Result Zpk(const brisko::test::TempDir& dir, const std::vector<std::string>& arg
         command += " " + Quote(arg);
     const std::string out = dir.File(".zpk-out");
     const std::string err = dir.File(".zpk-err");
-    const int raw = std::system((command + " >" + Quote(out) + " 2>" + Quote(err)).c_str());
     Result result;
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    result.status = Run(command + " >" + Quote(out) + " 2>" + Quote(err));
     result.out = brisko::test::ReadFile(out);
     result.err = brisko::test::ReadFile(err);
     fs::remove(out);
