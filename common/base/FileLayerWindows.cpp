@@ -100,7 +100,7 @@ int OpenWide(const std::wstring& wide, unsigned flags, unsigned permissions, boo
         if (error == ERROR_ACCESS_DENIED && (flags & kWrite) && IsFolder(wide)) {
             return FailWith(EISDIR);
         }
-        return Failed(error);
+        return FailWith(windows::ErrnoFrom(error, wide));
     }
     const DWORD disposition = Disposition(flags);
     const bool existed = disposition == OPEN_EXISTING ||
@@ -162,7 +162,7 @@ int StatWide(const std::wstring& wide, bool follow, bool trailing, FileInfo& inf
     if (!follow) options |= FILE_FLAG_OPEN_REPARSE_POINT;
     const HANDLE handle = ::CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
                                         OPEN_EXISTING, options, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return Failed();
+    if (handle == INVALID_HANDLE_VALUE) return FailWith(windows::ErrnoFrom(::GetLastError(), wide));
     BY_HANDLE_FILE_INFORMATION i;
     const bool device = ::GetFileType(handle) != FILE_TYPE_DISK;
     const bool described = !device && ::GetFileInformationByHandle(handle, &i);
@@ -240,7 +240,8 @@ int RemoveFolderWide(const std::wstring& wide) {
 }
 
 int MakeFolderWide(const std::wstring& wide) {
-    return ::CreateDirectoryW(wide.c_str(), nullptr) ? 0 : Failed();
+    if (::CreateDirectoryW(wide.c_str(), nullptr)) return 0;
+    return FailWith(windows::ErrnoFrom(::GetLastError(), wide));
 }
 
 // The read-only attribute stands for the missing write permission of a file; folders have none.

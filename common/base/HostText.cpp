@@ -1,8 +1,9 @@
 #include "HostText.h"
 
 #ifdef _WIN32
-#include <shellapi.h>
 #include <windows.h>
+// after windows.h
+#include <shellapi.h>
 #endif
 
 namespace base {

@@ -112,6 +112,19 @@ int ErrnoFrom(DWORD error) {
     }
 }
 
+int ErrnoFrom(DWORD error, const std::wstring& wide) {
+    if (error != ERROR_PATH_NOT_FOUND && error != ERROR_DIRECTORY) return ErrnoFrom(error);
+    // The nearest part of the path that is there tells whether a file stood in the way.
+    std::wstring part = wide;
+    for (std::size_t cut; (cut = part.rfind(L'\\')) != std::wstring::npos && cut > 6;) {
+        part.resize(cut);
+        const DWORD attributes = ::GetFileAttributesW(part.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES) continue;
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? ErrnoFrom(error) : ENOTDIR;
+    }
+    return ErrnoFrom(error);
+}
+
 int Failed() {
     return Failed(::GetLastError());
 }

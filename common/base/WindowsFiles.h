@@ -16,6 +16,8 @@ namespace base::windows {
 
 // The errno value for a Windows error code.
 int ErrnoFrom(DWORD error);
+// The same for a call on `wide`: a path through a file that is no folder is ENOTDIR, as on POSIX.
+int ErrnoFrom(DWORD error, const std::wstring& wide);
 // Sets errno from GetLastError() (or from `error`) and gives -1.
 int Failed();
 int Failed(DWORD error);

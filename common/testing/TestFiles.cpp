@@ -1,14 +1,20 @@
 #include "TestFiles.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+// after windows.h
+#include <winioctl.h>
+#else
 #include <grp.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
 
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <vector>
 #include <random>
 #include <stdexcept>
 
@@ -23,6 +29,84 @@ std::filesystem::path HostPath(const std::string& path) {
 std::string PathText(const std::filesystem::path& path) {
     const std::u8string text = path.u8string();
     return std::string(text.begin(), text.end());
+}
+
+namespace {
+
+// Wine makes no junctions and no symbolic links of its own: the host's ln makes one.
+bool HostLink(const std::string& target, const std::string& link) {
+    using UnixName = char*(__cdecl*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (!unixName) return false;
+    const auto toUnix = [&](const std::string& path) {
+        char* name = unixName(HostPath(path).wstring().c_str());
+        const std::string text = name ? name : "";
+        ::HeapFree(::GetProcessHeap(), 0, name);
+        return text;
+    };
+    std::string to = HostPath(target).is_absolute() ? toUnix(target) : target;
+    for (char& c : to)
+        c = c == '\\' ? '/' : c;
+    std::wstring command = L"ln -s -- \"" + HostPath(to).wstring() + L"\" \"" +
+                           HostPath(toUnix(link)).wstring() + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(L"Z:\\bin\\ln", command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, &process)) {
+        return false;
+    }
+    ::WaitForSingleObject(process.hProcess, INFINITE);
+    ::CloseHandle(process.hProcess);
+    ::CloseHandle(process.hThread);
+    std::error_code error;
+    return std::filesystem::symlink_status(HostPath(link), error).type() !=
+           std::filesystem::file_type::not_found;
+}
+
+// A junction: an empty folder made a mount point of the target folder.
+bool Junction(const std::string& target, const std::string& link) {
+    const std::wstring to = L"\\??\\" + std::filesystem::absolute(HostPath(target)).wstring();
+    const std::wstring at = HostPath(link).wstring();
+    if (!::CreateDirectoryW(at.c_str(), nullptr)) return false;
+    const HANDLE folder =
+        ::CreateFileW(at.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (folder == INVALID_HANDLE_VALUE) return false;
+    // The mount point's data: tag, sizes, the target as substitute name and an empty print name.
+    std::vector<char> data(20 + (to.size() + 2) * sizeof(wchar_t), '\0');
+    const auto put16 = [&](std::size_t at, std::size_t value) {
+        data[at] = static_cast<char>(value);
+        data[at + 1] = static_cast<char>(value >> 8);
+    };
+    const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
+    std::memcpy(data.data(), &tag, sizeof tag);
+    put16(4, data.size() - 8);
+    put16(10, to.size() * sizeof(wchar_t));
+    put16(12, (to.size() + 1) * sizeof(wchar_t));
+    std::memcpy(data.data() + 16, to.c_str(), to.size() * sizeof(wchar_t));
+    DWORD returned = 0;
+    const bool made =
+        ::DeviceIoControl(folder, FSCTL_SET_REPARSE_POINT, data.data(),
+                          static_cast<DWORD>(data.size()), nullptr, 0, &returned, nullptr);
+    ::CloseHandle(folder);
+    if (!made) ::RemoveDirectoryW(at.c_str());
+    return made;
+}
+
+bool UnderWine() {
+    return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+}  // namespace
+
+bool MakeLink(const std::string& target, const std::string& link, bool folder) {
+    if (UnderWine()) return HostLink(target, link);  // Wine says it made links it never makes
+    if (folder && HostPath(target).is_absolute() && Junction(target, link)) return true;
+    const DWORD flags = (folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) | 0x2;  // unprivileged
+    return ::CreateSymbolicLinkW(HostPath(link).wstring().c_str(),
+                                 HostPath(target).wstring().c_str(), flags);
 }
 
 TempDir::TempDir() {
@@ -41,6 +125,10 @@ std::filesystem::path HostPath(const std::string& path) {
 
 std::string PathText(const std::filesystem::path& path) {
     return path.string();
+}
+
+bool MakeLink(const std::string& target, const std::string& link, bool) {
+    return ::symlink(target.c_str(), link.c_str()) == 0;
 }
 
 TempDir::TempDir() {

@@ -35,6 +35,11 @@ private:
 std::filesystem::path HostPath(const std::string& path);
 std::string PathText(const std::filesystem::path& path);
 
+// Makes `link` a link to `target` (absolute, or relative to the link's folder): a symbolic link;
+// on Windows a junction for a folder, or under Wine a symbolic link of the host, which Wine shows
+// as a reparse point. False when the host makes none.
+bool MakeLink(const std::string& target, const std::string& link, bool folder);
+
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
 bool Exists(const std::string& path);

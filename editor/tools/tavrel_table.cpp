@@ -3,8 +3,9 @@
 // memory. Lets a user normalise a table from a script, and measures the table code.
 #ifdef _WIN32
 #define NOMINMAX
-#include <psapi.h>
 #include <windows.h>
+// after windows.h
+#include <psapi.h>
 #else
 #include <sys/resource.h>
 #endif
