@@ -217,6 +217,8 @@ bool IsLinkTag(DWORD attributes, DWORD tag) {
 }
 
 bool IsLinkPath(const std::wstring& wide) {
+    // A drive or share is no link (Wine shows its drive letters as links of the host).
+    if (wide.size() <= RootLength(wide)) return false;
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!::GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data)) return false;
     if (!(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;

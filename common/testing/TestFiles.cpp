@@ -14,9 +14,11 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <vector>
 #include <random>
 #include <stdexcept>
+#include <vector>
+
+#include "FileLayer.h"
 
 namespace base::test {
 
@@ -60,9 +62,12 @@ bool HostLink(const std::string& target, const std::string& link) {
     ::WaitForSingleObject(process.hProcess, INFINITE);
     ::CloseHandle(process.hProcess);
     ::CloseHandle(process.hThread);
-    std::error_code error;
-    return std::filesystem::symlink_status(HostPath(link), error).type() !=
-           std::filesystem::file_type::not_found;
+    // The folder's own entry, which a link to nothing has too.
+    WIN32_FIND_DATAW found;
+    const HANDLE find = ::FindFirstFileW(HostPath(link).wstring().c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    ::FindClose(find);
+    return true;
 }
 
 // A junction: an empty folder made a mount point of the target folder.
@@ -93,6 +98,24 @@ bool Junction(const std::string& target, const std::string& link) {
     ::CloseHandle(folder);
     if (!made) ::RemoveDirectoryW(at.c_str());
     return made;
+}
+
+// Removes everything inside the open folder `fd` and closes it; links are removed as links, so
+// that a link never leads the removal out of the scratch folder or round in a circle.
+void RemoveInside(FileLayer& files, int fd) {
+    std::vector<std::string> names;
+    files.ListFolder(fd, names);
+    for (const std::string& name : names) {
+        FileInfo info;
+        if (files.StatAt(fd, name, info) == 0 && info.IsFolder()) {
+            const int sub = files.OpenAt(fd, name, kRead | kFolder);
+            if (sub >= 0) RemoveInside(files, sub);
+            files.UnlinkAt(fd, name, true);
+        } else {
+            files.UnlinkAt(fd, name);
+        }
+    }
+    files.Close(fd);
 }
 
 bool UnderWine() {
@@ -143,15 +166,23 @@ std::string TempDir::File(const std::string& name) const {
     return PathText(path_ / HostPath(name));
 }
 
+#ifdef _WIN32
+TempDir::~TempDir() {
+    FileLayer& files = FileLayer::System();
+    const std::string path = PathText(path_);
+    const int fd = files.Open(path, kRead | kFolder | kNoFollow);
+    if (fd >= 0) RemoveInside(files, fd);
+    std::error_code ignored;
+    std::filesystem::remove(path_, ignored);
+}
+#else
 TempDir::~TempDir() {
     std::error_code ignored;
     // Folders made read-only by a test must be writable again to be removed.
     namespace fs = std::filesystem;
     for (auto it = fs::recursive_directory_iterator(path_, ignored);
          it != fs::recursive_directory_iterator(); it.increment(ignored)) {
-        // Windows deletes no read-only file either.
-        const bool windows = std::filesystem::path::preferred_separator == '\\';
-        if ((windows || it->is_directory(ignored)) && !it->is_symlink(ignored)) {
+        if (it->is_directory(ignored) && !it->is_symlink(ignored)) {
             fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
         }
     }
@@ -159,6 +190,7 @@ TempDir::~TempDir() {
                                  std::filesystem::perm_options::add, ignored);
     std::filesystem::remove_all(path_, ignored);
 }
+#endif
 
 void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream out(HostPath(path), std::ios::binary | std::ios::trunc);
