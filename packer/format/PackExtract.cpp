@@ -23,7 +23,7 @@ namespace {
 // through a link. Gives the descriptor of the innermost folder (or `target` itself, not to be
 // closed) and sets `leaf` to the file's own name.
 Status OpenMemberFolder(FileLayer& files, int target, const std::string& targetPath,
-                            const std::string& relative, int& folder, std::string& leaf) {
+                        const std::string& relative, int& folder, std::string& leaf) {
     folder = target;
     std::size_t start = 0;
     for (std::size_t cut = relative.find(kHostSeparator); cut != std::string::npos;
@@ -59,7 +59,7 @@ int CreateMemberFile(FileLayer& files, int folder, const std::string& leaf) {
 
 // Reads back a member file just written, for the checksum of what is on disk.
 Status ReadBack(FileLayer& files, int folder, const std::string& leaf, const std::string& path,
-                    Buffer& data) {
+                Buffer& data) {
     int fd = files.OpenAt(folder, leaf, base::kRead | base::kNoFollow | base::kPlainFile);
     if (fd < 0) return FileError(Status::CANNOT_OPEN, path, errno);
     FileInfo info;
@@ -71,13 +71,13 @@ Status ReadBack(FileLayer& files, int folder, const std::string& leaf, const std
     CloseQuietly(files, fd);
     if (ok) return Status::Ok();
     return Status::Error(Status::READ_FAILED,
-                             Format("An unknown error occurred while accessing %1.", path));
+                         Format("An unknown error occurred while accessing %1.", path));
 }
 
 // One member: read and inflate it, write it, and for a table read it back and sum it.
 Status ExtractMember(const CPackFile& pack, FileLayer& files, int target,
-                         const std::string& targetPath, const PackEntry& entry, Buffer& data,
-                         Buffer& compressed, TableContribution* sum) {
+                     const std::string& targetPath, const PackEntry& entry, Buffer& data,
+                     Buffer& compressed, TableContribution* sum) {
     Status status = pack.ReadMember(entry, data, compressed);
     if (!status.ok()) return status;
     const std::string relative = MemberToHost(entry.Name());
@@ -215,7 +215,9 @@ Status Extraction::Run(unsigned threads, ChecksumState& state) {
 bool CPackFile::ExtractAll(const std::string& targetFolder) {
     error_ = fd_ < 0 ? FileError(Status::READ_FAILED, path_, EBADF) : CheckMemberNames();
     if (!error_.ok()) return false;
-    const std::string targetPath = targetFolder.size() > 1 && targetFolder.back() == kHostSeparator
+    // Windows takes "/" between folders too.
+    const bool trailing = targetFolder.back() == kHostSeparator || targetFolder.back() == '/';
+    const std::string targetPath = targetFolder.size() > 1 && trailing
                                        ? targetFolder.substr(0, targetFolder.size() - 1)
                                        : targetFolder;
     int target = -1;
