@@ -16,6 +16,7 @@ using base::test::CallInfo;
 using base::test::Exists;
 using base::test::FaultyFiles;
 using base::test::FileCall;
+using base::test::MakeLink;
 using base::test::ReadFile;
 using base::test::TempDir;
 using base::test::WriteFile;
