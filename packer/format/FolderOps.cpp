@@ -83,6 +83,17 @@ bool EndsWithDotLevel(const std::string& path) {
     return last == "." || last == "..";
 }
 
+// Whether `path` begins with `folder`, a separator matching either separator.
+bool StartsWithFolder(const std::string& path, const std::string& folder) {
+    if (path.size() < folder.size()) return false;
+    for (std::size_t i = 0; i < folder.size(); ++i) {
+        if (path[i] != folder[i] && !(IsSeparator(path[i]) && IsSeparator(folder[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::string WithoutTrailingSeparators(std::string path) {
     while (path.size() > 1 && IsSeparator(path.back()))
         path.pop_back();
@@ -158,7 +169,7 @@ Status ListFolderFiles(const std::string& folder, const std::string& baseFolder,
                        FileLayer& files) {
     const std::string start = AsFolder(folder);
     const std::string base = AsFolder(baseFolder);
-    const std::size_t baseLength = start.compare(0, base.size(), base) == 0 ? base.size() : 0;
+    const std::size_t baseLength = StartsWithFolder(start, base) ? base.size() : 0;
     std::vector<FolderId> ancestors;
     FileInfo info;
     if (files.Stat(start, info) == 0) ancestors.push_back({info.device, info.node});
