@@ -1,17 +1,17 @@
 #include "ZpkCommands.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "Catalog.h"
 #include "Checksum.h"
 #include "FolderOps.h"
+#include "HostPath.h"
 #include "PackFile.h"
 #include "PackFormat.h"
 #include "PackStamp.h"
@@ -25,6 +25,8 @@ namespace zpk {
 namespace {
 
 using brisko::CPackFile;
+using brisko::FileInfo;
+using brisko::FileLayer;
 using brisko::Status;
 
 int Error(const std::string& message) {
@@ -51,7 +53,12 @@ std::string CreatedText(std::uint64_t created) {
     const std::time_t time = static_cast<std::time_t>(seconds);
     std::tm tm{};
     char text[64];
-    if (!::gmtime_r(&time, &tm) || !std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &tm)) {
+#ifdef _WIN32
+    const bool converted = ::gmtime_s(&tm, &time) == 0;
+#else
+    const bool converted = ::gmtime_r(&time, &tm) != nullptr;
+#endif
+    if (!converted || !std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &tm)) {
         return "not a date";
     }
     char full[96];
@@ -108,9 +115,11 @@ void PrintTimings(const brisko::PackTimings& t, double listing, std::size_t memb
 int Pack(const Options& options) {
     const std::string& folder = options.operands[0];
     const std::string& packPath = options.operands[1];
-    struct stat st;
-    if (::stat(folder.c_str(), &st) != 0) return Error(brisko::FileErrorText(folder, errno));
-    if (!S_ISDIR(st.st_mode)) return Error(folder + " is not a folder.");
+    FileInfo info;
+    if (FileLayer::System().Stat(folder, info) != 0) {
+        return Error(brisko::FileErrorText(folder, errno));
+    }
+    if (!info.IsFolder()) return Error(folder + " is not a folder.");
     const auto start = std::chrono::steady_clock::now();
     brisko::NameList names;
     Status status = brisko::ListFolderFiles(folder, folder, names);

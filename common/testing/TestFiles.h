@@ -2,9 +2,15 @@
 // rights, for every test program.
 #pragma once
 
+#include <cerrno>
 #include <filesystem>
 #include <functional>
 #include <string>
+
+// Windows has no errno of its own for a full quota: its quota error arrives as ENOSPC.
+#ifndef EDQUOT
+#define EDQUOT ENOSPC
+#endif
 
 namespace base::test {
 
@@ -17,12 +23,22 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& Path() const { return path_; }
-    // The path of `name` inside the folder, as text.
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
+    // The path of `name` inside the folder, as text (UTF-8).
+    std::string File(const std::string& name) const;
 
 private:
     std::filesystem::path path_;
 };
+
+// A path held as text (UTF-8 on every host, as in the programs) as a path of the standard
+// library, and back.
+std::filesystem::path HostPath(const std::string& path);
+std::string PathText(const std::filesystem::path& path);
+
+// Makes `link` a link to `target` (absolute, or relative to the link's folder): a symbolic link;
+// on Windows a junction for a folder, or under Wine a symbolic link of the host, which Wine shows
+// as a reparse point. False when the host makes none.
+bool MakeLink(const std::string& target, const std::string& link, bool folder);
 
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);

@@ -58,7 +58,9 @@ HostNameProblem HostToMember(std::string_view relative, std::string& member) {
 }
 
 std::string AsFolder(std::string folder) {
-    if (!folder.empty() && folder.back() != kHostSeparator) folder += kHostSeparator;
+    // Windows takes "/" between folders too.
+    const bool ends = !folder.empty() && (folder.back() == kHostSeparator || folder.back() == '/');
+    if (!folder.empty() && !ends) folder += kHostSeparator;
     return folder;
 }
 
