@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <string>
-#include <vector>
 
 #include "Catalog.h"
 #include "Checksum.h"
@@ -175,8 +174,10 @@ bool ExpectedValue(const Options& options, const CPackFile& pack, std::uint64_t&
     if (options.expect) expected = brisko::JoinHalves(options.expectLow, options.expectHigh);
     if (options.catalog.empty()) return true;
     const std::string& path = options.operands[0];
-    const std::size_t slash = path.rfind('/');
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::size_t start = path.size();  // of the pack's own name
+    while (start > 0 && !brisko::IsHostSeparator(path[start - 1]))
+        --start;
+    const std::string name = path.substr(start);
     const int index = brisko::ScenarioIndex(name);
     if (index < 0) {
         Error(name +

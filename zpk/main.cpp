@@ -1,10 +1,4 @@
 // zpk: lists, packs, extracts and verifies .zpk scenario packs from the command line.
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
-
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -12,11 +6,8 @@
 #include "ZpkCommands.h"
 
 int main(int argc, char** argv) {
-#ifdef _WIN32
-    // The same output bytes on every host: member names as they are, lines ended by LF.
-    ::_setmode(::_fileno(stdout), _O_BINARY);
-    ::_setmode(::_fileno(stderr), _O_BINARY);
-#endif
+    // Lines ended by LF on every host; on Windows names and paths in UTF-8.
+    base::WriteUtf8Output();
     // Paths as UTF-8 on every host.
     std::vector<std::string> words = base::CommandLineArguments(argc, argv);
     std::vector<char*> arguments{argv[0]};

@@ -1,9 +1,14 @@
 #include "HostText.h"
 
 #ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 // after windows.h
 #include <shellapi.h>
+
+#include <cstdio>
+#include <cstdlib>
 #endif
 
 namespace base {
@@ -110,10 +115,36 @@ std::vector<std::string> CommandLineArguments(int, char**) {
     ::LocalFree(wide);
     return arguments;
 }
+
+namespace {
+
+UINT consoleCodePage = 0;  // the console's own, while the program writes UTF-8 to it
+
+void RestoreConsole() {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    ::SetConsoleOutputCP(consoleCodePage);
+}
+
+}  // namespace
+
+void WriteUtf8Output() {
+    ::_setmode(::_fileno(stdout), _O_BINARY);
+    ::_setmode(::_fileno(stderr), _O_BINARY);
+    DWORD mode = 0;
+    const bool console = ::GetConsoleMode(::GetStdHandle(STD_OUTPUT_HANDLE), &mode) ||
+                         ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &mode);
+    if (!console || consoleCodePage != 0) return;
+    consoleCodePage = ::GetConsoleOutputCP();
+    if (consoleCodePage == CP_UTF8 || !::SetConsoleOutputCP(CP_UTF8)) return;
+    std::atexit(RestoreConsole);
+}
 #else
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {
     return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
 }
+
+void WriteUtf8Output() {}  // the bytes go out as written, in the terminal's encoding
 #endif
 
 }  // namespace base

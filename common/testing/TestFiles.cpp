@@ -35,39 +35,68 @@ std::string PathText(const std::filesystem::path& path) {
 
 namespace {
 
-// Wine makes no junctions and no symbolic links of its own: the host's ln makes one.
-bool HostLink(const std::string& target, const std::string& link) {
-    using UnixName = char*(__cdecl*)(const wchar_t*);
-    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
+// The Unix path of a path, under Wine.
+std::string UnixName(const std::string& path) {
+    using ToUnix = char*(__cdecl*)(const wchar_t*);
+    const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void (*)()>(
         ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    if (!unixName) return false;
-    const auto toUnix = [&](const std::string& path) {
-        char* name = unixName(HostPath(path).wstring().c_str());
-        const std::string text = name ? name : "";
-        ::HeapFree(::GetProcessHeap(), 0, name);
-        return text;
-    };
-    std::string to = HostPath(target).is_absolute() ? toUnix(target) : target;
-    for (char& c : to)
-        c = c == '\\' ? '/' : c;
-    std::wstring command = L"ln -s -- \"" + HostPath(to).wstring() + L"\" \"" +
-                           HostPath(toUnix(link)).wstring() + L"\"";
+    if (!toUnix) return "";
+    char* name = toUnix(HostPath(path).wstring().c_str());
+    const std::string text = name ? name : "";
+    ::HeapFree(::GetProcessHeap(), 0, name);
+    return text;
+}
+
+// Whether `path` is there as a reparse point, looked at without following it.
+bool IsReparsePoint(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesW(HostPath(path).wstring().c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// Runs a program of the host under Wine, `program` its Windows path ("Z:\\bin\\ln"), until
+// `done` holds (Wine does not wait for a program of the host to end); false when it never does.
+bool RunOnHost(const wchar_t* program, std::wstring command, const std::function<bool()>& done) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(L"Z:\\bin\\ln", command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &process)) {
+    if (!::CreateProcessW(program, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process)) {
         return false;
     }
     ::WaitForSingleObject(process.hProcess, INFINITE);
     ::CloseHandle(process.hProcess);
     ::CloseHandle(process.hThread);
-    // The folder's own entry, which a link to nothing has too.
-    WIN32_FIND_DATAW found;
-    const HANDLE find = ::FindFirstFileW(HostPath(link).wstring().c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return false;
-    ::FindClose(find);
-    return true;
+    for (int wait = 0; wait < 500; ++wait) {  // up to 10 s
+        if (done()) return true;
+        ::Sleep(20);
+    }
+    return false;
+}
+
+std::wstring Quoted(const std::string& path) {
+    return L"\"" + HostPath(path).wstring() + L"\"";
+}
+
+// Wine makes no links of its own: the host's ln makes a link to a folder, which Wine shows as a
+// reparse point.
+bool HostFolderLink(const std::string& target, const std::string& link) {
+    std::string to = HostPath(target).is_absolute() ? UnixName(target) : target;
+    for (char& c : to)
+        c = c == '\\' ? '/' : c;
+    const std::string at = UnixName(link);
+    if (to.empty() || at.empty()) return false;
+    return RunOnHost(L"Z:\\bin\\ln", L"ln -s -- " + Quoted(to) + L" " + Quoted(at),
+                     [&] { return IsReparsePoint(link); });
+}
+
+// Wine removes what a host's link names instead of the link: the host's rm removes a scratch
+// folder that may hold links.
+bool HostRemove(const std::filesystem::path& folder) {
+    const std::string at = UnixName(PathText(folder));
+    if (at.empty()) return false;
+    return RunOnHost(L"Z:\\bin\\rm", L"rm -rf -- " + Quoted(at), [&] {
+        return ::GetFileAttributesW(folder.wstring().c_str()) == INVALID_FILE_ATTRIBUTES;
+    });
 }
 
 // A junction: an empty folder made a mount point of the target folder.
@@ -118,18 +147,36 @@ void RemoveInside(FileLayer& files, int fd) {
     files.Close(fd);
 }
 
+}  // namespace
+
 bool UnderWine() {
     return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
 }
 
-}  // namespace
+const char* FileLinksUnseen() {
+    return UnderWine() ? "Wine shows a link to a file as the file itself and a link to nothing "
+                         "not at all, and makes no links of its own: this check of such links "
+                         "runs on Linux and Windows only."
+                       : nullptr;
+}
+
+const char* LinksUnremovable() {
+    return UnderWine() ? "Wine removes the folder or file that a link names instead of the link "
+                         "itself: this check of removing links runs on Linux and Windows only."
+                       : nullptr;
+}
+
+bool MakeJunction(const std::string& target, const std::string& link) {
+    return Junction(target, link);
+}
 
 bool MakeLink(const std::string& target, const std::string& link, bool folder) {
-    if (UnderWine()) return HostLink(target, link);  // Wine says it made links it never makes
+    if (UnderWine()) return folder && HostFolderLink(target, link);
     if (folder && HostPath(target).is_absolute() && Junction(target, link)) return true;
     const DWORD flags = (folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) | 0x2;  // unprivileged
-    return ::CreateSymbolicLinkW(HostPath(link).wstring().c_str(),
-                                 HostPath(target).wstring().c_str(), flags);
+    // A relative target is followed with Windows' own separator only.
+    const std::filesystem::path to = HostPath(target).make_preferred();
+    return ::CreateSymbolicLinkW(HostPath(link).wstring().c_str(), to.wstring().c_str(), flags);
 }
 
 TempDir::TempDir() {
@@ -154,6 +201,22 @@ bool MakeLink(const std::string& target, const std::string& link, bool) {
     return ::symlink(target.c_str(), link.c_str()) == 0;
 }
 
+bool MakeJunction(const std::string&, const std::string&) {
+    return false;  // Windows only
+}
+
+bool UnderWine() {
+    return false;
+}
+
+const char* FileLinksUnseen() {
+    return nullptr;
+}
+
+const char* LinksUnremovable() {
+    return nullptr;
+}
+
 TempDir::TempDir() {
     std::string pattern =
         (std::filesystem::temp_directory_path() / "gamedata-test-XXXXXX").string();
@@ -168,6 +231,7 @@ std::string TempDir::File(const std::string& name) const {
 
 #ifdef _WIN32
 TempDir::~TempDir() {
+    if (UnderWine() && HostRemove(path_)) return;
     FileLayer& files = FileLayer::System();
     const std::string path = PathText(path_);
     const int fd = files.Open(path, kRead | kFolder | kNoFollow);
@@ -202,6 +266,11 @@ std::string ReadFile(const std::string& path) {
     std::ifstream in(HostPath(path), std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + path);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool IsLink(const std::string& path) {
+    FileInfo info;
+    return FileLayer::System().LinkStat(path, info) == 0 && info.kind == FileKind::LINK;
 }
 
 bool Exists(const std::string& path) {

@@ -93,7 +93,8 @@ void TimeTopRowEdits(tavrel::GridTable& table) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Paths as UTF-8 on every host.
+    // Paths as UTF-8 on every host, in what it prints too.
+    base::WriteUtf8Output();
     std::vector<std::string> words = base::CommandLineArguments(argc, argv);
     std::vector<char*> arguments{argv[0]};
     for (std::string& word : words)

@@ -110,14 +110,9 @@ void Listing::File(const std::string& path) {
     list_.push_back(std::move(member));
 }
 
-// Windows takes "/" between folders too.
-bool IsSeparator(char c) {
-    return c == kHostSeparator || c == '/';
-}
-
 bool EndsWithDotLevel(const std::string& path) {
     std::size_t start = path.size();
-    while (start > 0 && !IsSeparator(path[start - 1]))
+    while (start > 0 && !IsHostSeparator(path[start - 1]))
         --start;
     const std::string_view last = std::string_view(path).substr(start);
     return last == "." || last == "..";
@@ -127,17 +122,11 @@ bool EndsWithDotLevel(const std::string& path) {
 bool StartsWithFolder(const std::string& path, const std::string& folder) {
     if (path.size() < folder.size()) return false;
     for (std::size_t i = 0; i < folder.size(); ++i) {
-        if (path[i] != folder[i] && !(IsSeparator(path[i]) && IsSeparator(folder[i]))) {
+        if (path[i] != folder[i] && !(IsHostSeparator(path[i]) && IsHostSeparator(folder[i]))) {
             return false;
         }
     }
     return true;
-}
-
-std::string WithoutTrailingSeparators(std::string path) {
-    while (path.size() > 1 && IsSeparator(path.back()))
-        path.pop_back();
-    return path;
 }
 
 // Opens the folder `name` inside `parent` without following a link, making it readable and
@@ -228,7 +217,10 @@ Status ListFolderFiles(const std::string& folder, const std::string& baseFolder,
 }
 
 void ListMatchingFiles(const std::string& pattern, NameList& list, FileLayer& files) {
-    const std::size_t slash = pattern.rfind(kHostSeparator);
+    std::size_t cut = pattern.size();
+    while (cut > 0 && !IsHostSeparator(pattern[cut - 1]))
+        --cut;
+    const std::size_t slash = cut == 0 ? std::string::npos : cut - 1;
     const std::string folder = slash == std::string::npos ? "." : pattern.substr(0, slash + 1);
     const std::string_view wildcard =
         std::string_view(pattern).substr(slash == std::string::npos ? 0 : slash + 1);

@@ -5,7 +5,6 @@
 
 #include <fcntl.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <ostream>
@@ -95,6 +94,7 @@ TEST(ExtractAllTest, EmptiesTheTargetFirstReadOnlyEntriesIncluded) {
 }
 
 TEST(ExtractAllTest, LinksInTheTargetAreRemovedAndNothingOutsideChanges) {
+    if (const char* why = test::LinksUnremovable()) GTEST_SKIP() << why;
     test::TempDir dir;
     const std::string pack = PackTree(dir, kScenario);
     const test::Tree outside = {{"units.csv", "keep"}, {"Weapons.csv", "keep too"}};
@@ -107,13 +107,34 @@ TEST(ExtractAllTest, LinksInTheTargetAreRemovedAndNothingOutsideChanges) {
     ASSERT_TRUE(file.Open(pack));
     EXPECT_TRUE(file.ExtractAll(out));
     EXPECT_EQ(test::TreeDifference(test::ReadTree(out), kScenario), "");
-    EXPECT_FALSE(fs::is_symlink(out + "/units.csv"));
+    EXPECT_FALSE(test::IsLink(out + "/units.csv"));
     EXPECT_EQ(test::ReadTree(dir.File("outside")), outside);
 }
 
+#ifdef _WIN32
+// A junction in the target is removed as a link: the folder it names keeps its files.
+TEST(ExtractAllTest, JunctionInTheTargetIsRemovedAsALink) {
+    if (test::UnderWine()) GTEST_SKIP() << "Wine makes no junctions: checked on Windows only.";
+    test::TempDir dir;
+    const std::string pack = PackTree(dir, kScenario);
+    const test::Tree outside = {{"units.csv", "keep"}, {"Weapons.csv", "keep too"}};
+    test::MakeTree(dir.File("outside"), outside);
+    const std::string out = dir.File("out");
+    test::MakeTree(out, {{"old.csv", "9"}});
+    ASSERT_TRUE(test::MakeJunction(dir.File("outside"), HostJoin(out, "Data Files")));
+    ASSERT_TRUE(test::IsLink(HostJoin(out, "Data Files")));
+    CPackFile file;
+    ASSERT_TRUE(file.Open(pack));
+    EXPECT_TRUE(file.ExtractAll(out)) << file.Error().message;
+    EXPECT_EQ(test::TreeDifference(test::ReadTree(out), kScenario), "");
+    EXPECT_FALSE(test::IsLink(HostJoin(out, "Data Files")));
+    EXPECT_EQ(test::ReadTree(dir.File("outside")), outside);
+}
+#endif
+
 // A link that appears in the target while the pack is extracted (after the emptying) is never
 // written through: not as a member's folder, not as the member file itself.
-TEST(ExtractAllTest, NeverWritesThroughALinkThatAppearsDuringExtraction) {
+TEST(ExtractAllTest, NeverWritesThroughAFolderLinkThatAppearsDuringExtraction) {
     test::TempDir dir;
     const std::string pack = PackTree(dir, kScenario);
     test::MakeTree(dir.File("outside"), {{"units.csv", "keep"}});
@@ -134,6 +155,15 @@ TEST(ExtractAllTest, NeverWritesThroughALinkThatAppearsDuringExtraction) {
         EXPECT_EQ(file.Error().message,
                   out + kHostSeparator + "Data Files contains an invalid path.");
     }
+    EXPECT_EQ(test::ReadTree(dir.File("outside")), (test::Tree{{"units.csv", "keep"}}));
+}
+
+TEST(ExtractAllTest, NeverWritesThroughAFileLinkThatAppearsDuringExtraction) {
+    if (const char* why = test::FileLinksUnseen()) GTEST_SKIP() << why;
+    test::TempDir dir;
+    const std::string pack = PackTree(dir, kScenario);
+    test::MakeTree(dir.File("outside"), {{"units.csv", "keep"}});
+    const std::string out = dir.File("out");
     {
         test::FaultyFiles files;
         bool linked = false;
@@ -272,16 +302,17 @@ TEST(ExtractAllTest, FailedMemberWritesNameTheFileAndLeaveNoPartialMember) {
         const char* name;
         std::function<void(test::FaultyFiles&)> arrange;
         Status::Kind kind;
-        const char* message;  // %1 the target folder
+        const char* message;  // %1 the file or folder below the target, `path`
+        const char* path;     // as a member name
     };
     const Case cases[] = {
         {"DiskFull", [](test::FaultyFiles& f) { f.FailFrom(test::FileCall::WRITE, 1, ENOSPC); },
-         Status::WRITE_FAILED, "Disk full while accessing %1/Data Files/ORDERS.CSV."},
+         Status::WRITE_FAILED, "Disk full while accessing %1.", "Data Files\\ORDERS.CSV"},
         {"FolderNotCreated",
          [](test::FaultyFiles& f) {
              f.FailPath(test::FileCall::MAKE_FOLDER, "Data Files", EACCES);
          },
-         Status::CANNOT_OPEN, "Access to %1/Data Files was denied."},
+         Status::CANNOT_OPEN, "Access to %1 was denied.", "Data Files"},
         {"FileNotCreated",
          [](test::FaultyFiles& f) {
              f.fail = [](const test::CallInfo& call) {
@@ -291,11 +322,11 @@ TEST(ExtractAllTest, FailedMemberWritesNameTheFileAndLeaveNoPartialMember) {
                             : 0;
              };
          },
-         Status::CANNOT_OPEN, "Access to %1/Data Files/ORDERS.CSV was denied."},
+         Status::CANNOT_OPEN, "Access to %1 was denied.", "Data Files\\ORDERS.CSV"},
         {"ReadBackFails",
          [](test::FaultyFiles& f) { f.FailPath(test::FileCall::READ, "ORDERS.CSV", EIO); },
-         Status::READ_FAILED,
-         "A hardware I/O error was reported while accessing %1/Data Files/ORDERS.CSV."},
+         Status::READ_FAILED, "A hardware I/O error was reported while accessing %1.",
+         "Data Files\\ORDERS.CSV"},
     };
     for (const Case& c : cases) {
         test::TempDir dir;
@@ -307,9 +338,8 @@ TEST(ExtractAllTest, FailedMemberWritesNameTheFileAndLeaveNoPartialMember) {
         ASSERT_TRUE(file.Open(pack));
         EXPECT_FALSE(file.ExtractAll(dir.File("out")));
         EXPECT_EQ(file.Error().kind, c.kind) << c.name;
-        std::string message = c.message;
-        std::replace(message.begin(), message.end(), '/', kHostSeparator);
-        EXPECT_EQ(file.Error().message, Format(message.c_str(), dir.File("out"))) << c.name;
+        EXPECT_EQ(file.Error().message, Format(c.message, HostJoin(dir.File("out"), c.path)))
+            << c.name;
         const test::Tree written = test::ReadTree(dir.File("out"));
         for (const auto& [name, bytes] : written) {
             EXPECT_EQ(bytes, kScenario.at(name)) << c.name << ": " << name;

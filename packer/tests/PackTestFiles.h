@@ -17,9 +17,16 @@ using base::test::CallInfo;
 using base::test::Exists;
 using base::test::FaultyFiles;
 using base::test::FileCall;
+using base::test::FileLinksUnseen;
+using base::test::HostPath;
+using base::test::IsLink;
+using base::test::LinksUnremovable;
+using base::test::MakeJunction;
 using base::test::MakeLink;
+using base::test::PathText;
 using base::test::ReadFile;
 using base::test::TempDir;
+using base::test::UnderWine;
 using base::test::WriteFile;
 
 // Files by member name ("\" between folders) and their bytes.

@@ -258,5 +258,22 @@ TEST(WritePackFileTest, PackWhoseFolderIsAFileCannotBeCreated) {
     EXPECT_EQ(test::ReadFile(dir.File("plain")), "x");
 }
 
+#ifdef _WIN32
+// A pack the user made read-only is not replaced.
+TEST(WritePackFileTest, PackWithTheReadOnlyAttributeIsRefused) {
+    test::TempDir dir;
+    test::MakeTree(dir.File("scen"), {{"a.csv", "1"}});
+    const std::string pack = dir.File("scen.zpk");
+    test::WriteFile(pack, "old pack");
+    std::filesystem::permissions(test::HostPath(pack), std::filesystem::perms::owner_read);
+    const Status status = WritePackFile({"a.csv"}, pack, dir.File("scen"));
+    EXPECT_EQ(status.kind, Status::CANNOT_OPEN);
+    EXPECT_EQ(status.message, "Access to " + pack + " was denied.");
+    EXPECT_EQ(test::ReadFile(pack), "old pack");
+    EXPECT_EQ(test::EntriesIn(dir.Path()), (std::vector<std::string>{"scen", "scen.zpk"}));
+    std::filesystem::permissions(test::HostPath(pack), std::filesystem::perms::owner_all);
+}
+#endif
+
 }  // namespace
 }  // namespace brisko
