@@ -19,6 +19,9 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
-# The libraries the programs link, found by dpkg-shlibdeps (Qt, zlib, the C++ runtime).
+# The libraries the programs link, found by dpkg-shlibdeps (Qt, zlib, the C++ runtime), and Qt's
+# platform plugins, which the windows load at run time and no linked library names.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_STRIP_FILES ON)
 include(CPack)
