@@ -1,15 +1,14 @@
 // Tavrel, the game's table editor.
 #include <QApplication>
-#include <QFile>
 
 #include "EditorApp.h"
+#include "HostPaths.h"
 #include "Platform.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     desktop::QtPlatform platform;
-    const std::string programFile =
-        QFile::encodeName(QApplication::applicationFilePath()).toStdString();
-    tavrel::EditorApp app(platform, programFile, tavrel::EditorApp::ArgumentText(argc, argv));
+    tavrel::EditorApp app(platform, desktop::ProgramFile(),
+                          tavrel::EditorApp::ArgumentText(desktop::ProgramArguments(argc, argv)));
     return app.Run();
 }

@@ -1,7 +1,5 @@
 #include "ZpkCommands.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -12,6 +10,7 @@
 #include "Catalog.h"
 #include "Checksum.h"
 #include "FolderOps.h"
+#include "HostPath.h"
 #include "PackFile.h"
 #include "PackFormat.h"
 #include "PackStamp.h"
@@ -25,6 +24,8 @@ namespace zpk {
 namespace {
 
 using brisko::CPackFile;
+using brisko::FileInfo;
+using brisko::FileLayer;
 using brisko::Status;
 
 int Error(const std::string& message) {
@@ -51,7 +52,12 @@ std::string CreatedText(std::uint64_t created) {
     const std::time_t time = static_cast<std::time_t>(seconds);
     std::tm tm{};
     char text[64];
-    if (!::gmtime_r(&time, &tm) || !std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &tm)) {
+#ifdef _WIN32
+    const bool converted = ::gmtime_s(&tm, &time) == 0;
+#else
+    const bool converted = ::gmtime_r(&time, &tm) != nullptr;
+#endif
+    if (!converted || !std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &tm)) {
         return "not a date";
     }
     char full[96];
@@ -108,9 +114,11 @@ void PrintTimings(const brisko::PackTimings& t, double listing, std::size_t memb
 int Pack(const Options& options) {
     const std::string& folder = options.operands[0];
     const std::string& packPath = options.operands[1];
-    struct stat st;
-    if (::stat(folder.c_str(), &st) != 0) return Error(brisko::FileErrorText(folder, errno));
-    if (!S_ISDIR(st.st_mode)) return Error(folder + " is not a folder.");
+    FileInfo info;
+    if (FileLayer::System().Stat(folder, info) != 0) {
+        return Error(brisko::FileErrorText(folder, errno));
+    }
+    if (!info.IsFolder()) return Error(folder + " is not a folder.");
     const auto start = std::chrono::steady_clock::now();
     brisko::NameList names;
     Status status = brisko::ListFolderFiles(folder, folder, names);
@@ -166,8 +174,10 @@ bool ExpectedValue(const Options& options, const CPackFile& pack, std::uint64_t&
     if (options.expect) expected = brisko::JoinHalves(options.expectLow, options.expectHigh);
     if (options.catalog.empty()) return true;
     const std::string& path = options.operands[0];
-    const std::size_t slash = path.rfind('/');
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::size_t start = path.size();  // of the pack's own name
+    while (start > 0 && !brisko::IsHostSeparator(path[start - 1]))
+        --start;
+    const std::string name = path.substr(start);
     const int index = brisko::ScenarioIndex(name);
     if (index < 0) {
         Error(name +

@@ -1,7 +1,9 @@
 #include "ZpkText.h"
 
+#ifndef _WIN32
 #include <iconv.h>
 #include <langinfo.h>
+#endif
 
 #include <clocale>
 #include <cstdio>
@@ -25,8 +27,34 @@ bool IsUtf8(const std::string& encoding) {
     return encoding == "UTF-8" || encoding == "utf-8" || encoding == "UTF8" || encoding == "utf8";
 }
 
+#ifdef _WIN32
+// zpk writes UTF-8 on Windows (see main.cpp): no other encoding to convert to.
+using Converter = void*;
+
+Converter OpenConverter(const std::string&) {
+    return nullptr;
+}
+
+bool Convert(Converter, unsigned char, std::string&) {
+    return false;
+}
+
+void CloseConverter(Converter) {}
+#else
+using Converter = iconv_t;
+
+// A converter from Windows-1252 to `encoding`, or null when iconv has none.
+Converter OpenConverter(const std::string& encoding) {
+    const iconv_t converter = iconv_open(encoding.c_str(), "WINDOWS-1252");
+    return converter == reinterpret_cast<iconv_t>(-1) ? nullptr : converter;
+}
+
+void CloseConverter(Converter converter) {
+    if (converter) iconv_close(converter);
+}
+
 // Converts one Windows-1252 byte with iconv; false when the encoding cannot show it.
-bool Convert(iconv_t converter, unsigned char byte, std::string& out) {
+bool Convert(Converter converter, unsigned char byte, std::string& out) {
     char in = static_cast<char>(byte);
     char buffer[16];
     char* from = &in;
@@ -38,6 +66,7 @@ bool Convert(iconv_t converter, unsigned char byte, std::string& out) {
     out.append(buffer, static_cast<std::size_t>(to - buffer));
     return true;
 }
+#endif
 
 }  // namespace
 
@@ -50,15 +79,20 @@ std::string SafeLine(std::string_view line) {
     return text;
 }
 
+#ifdef _WIN32
+std::string TerminalEncoding() {
+    return "UTF-8";
+}
+#else
 std::string TerminalEncoding() {
     std::setlocale(LC_CTYPE, "");
     return nl_langinfo(CODESET);
 }
+#endif
 
 std::string TerminalText(std::string_view name, const std::string& encoding) {
     const bool utf8 = IsUtf8(encoding);
-    iconv_t converter =
-        utf8 ? reinterpret_cast<iconv_t>(-1) : iconv_open(encoding.c_str(), "WINDOWS-1252");
+    const Converter converter = utf8 ? nullptr : OpenConverter(encoding);
     std::string text;
     for (const char c : name) {
         const auto byte = static_cast<unsigned char>(c);
@@ -69,11 +103,11 @@ std::string TerminalText(std::string_view name, const std::string& encoding) {
             text += c;
         } else if (utf8) {
             text += base::Cp1252ToUtf8(std::string_view(&c, 1));
-        } else if (converter == reinterpret_cast<iconv_t>(-1) || !Convert(converter, byte, text)) {
+        } else if (!converter || !Convert(converter, byte, text)) {
             text += Escaped(byte);
         }
     }
-    if (converter != reinterpret_cast<iconv_t>(-1)) iconv_close(converter);
+    CloseConverter(converter);
     return text;
 }
 

@@ -8,7 +8,8 @@
 
 namespace zpk {
 
-// The terminal's encoding, from the locale (LC_ALL, LC_CTYPE, LANG), as iconv names it.
+// The terminal's encoding, from the locale (LC_ALL, LC_CTYPE, LANG), as iconv names it; on
+// Windows always UTF-8, which zpk writes there whatever the console's code page.
 std::string TerminalEncoding();
 
 // A Windows-1252 name in `encoding`.

@@ -39,7 +39,9 @@ const char* FileErrorPattern(int error) {
         case ENFILE:
             return "%1 could not be opened because there are too many open files.";
         case ENOSPC:
+#ifdef EDQUOT
         case EDQUOT:
+#endif
         case EFBIG:
             return "Disk full while accessing %1.";
         case EIO:

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 
+#include "HostPaths.h"
 #include "ProfileFile.h"
 
 namespace desktop {
@@ -51,13 +52,13 @@ std::optional<std::string> RunFileDialog(QWidget* parent, const Platform::FileDi
                                                        : QFileDialog::AnyFile);
     dialog.setNameFilter(DialogFilter(request.filter));
     dialog.setDefaultSuffix(QString::fromLocal8Bit(request.defaultExtension));
-    const QFileInfo initial(QFile::decodeName(request.initialName.c_str()));
+    const QFileInfo initial(PathToQt(request.initialName));
     if (!request.initialName.empty()) {
         dialog.setDirectory(initial.absolutePath());
         if (!initial.fileName().contains('*')) dialog.selectFile(initial.fileName());
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return QFile::encodeName(dialog.selectedFiles().first()).toStdString();
+    return PathFromQt(dialog.selectedFiles().first());
 }
 
 }  // namespace

@@ -2,9 +2,15 @@
 // rights, for every test program.
 #pragma once
 
+#include <cerrno>
 #include <filesystem>
 #include <functional>
 #include <string>
+
+// Windows has no errno of its own for a full quota: its quota error arrives as ENOSPC.
+#ifndef EDQUOT
+#define EDQUOT ENOSPC
+#endif
 
 namespace base::test {
 
@@ -17,12 +23,44 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& Path() const { return path_; }
-    // The path of `name` inside the folder, as text.
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
+    // The path of `name` inside the folder, as text (UTF-8).
+    std::string File(const std::string& name) const;
 
 private:
     std::filesystem::path path_;
 };
+
+// A path held as text (UTF-8 on every host, as in the programs) as a path of the standard
+// library, and back.
+std::filesystem::path HostPath(const std::string& path);
+std::string PathText(const std::filesystem::path& path);
+
+// Makes `link` a link to `target` (absolute, or relative to the link's folder): a symbolic link;
+// on Windows a junction for a folder, or under Wine a symbolic link of the host, which Wine shows
+// as a reparse point. False when the host makes none (under Wine: a link to a file or to nothing,
+// see FileLinksUnseen).
+bool MakeLink(const std::string& target, const std::string& link, bool folder);
+
+// On Windows: makes the folder `link` a junction (a mount point) to the folder `target`; false
+// when the host makes none (Wine makes none).
+bool MakeJunction(const std::string& target, const std::string& link);
+
+// True when the tests run under Wine rather than on Windows or Linux.
+bool UnderWine();
+
+// Why links to files and links to nothing cannot be checked on this host, or null when they can.
+// Wine (8) shows a host's link to a folder as a reparse point, but a link to a file as the file
+// itself and a link to nothing not at all, and makes no links of its own; Linux and Windows show
+// them all.
+const char* FileLinksUnseen();
+
+// Why removing a link cannot be checked on this host, or null when it can: Wine (8) removes what
+// a host's link names instead of the link.
+const char* LinksUnremovable();
+
+// Whether `path` is itself a link (a symbolic link, a junction), looked at through the file layer
+// without following it.
+bool IsLink(const std::string& path);
 
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);

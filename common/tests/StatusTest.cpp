@@ -26,7 +26,9 @@ TEST(StatusTest, EachReasonGivesThePlatformsText) {
         {EMFILE, "C:\\t.csv could not be opened because there are too many open files."},
         {ENFILE, "C:\\t.csv could not be opened because there are too many open files."},
         {ENOSPC, "Disk full while accessing C:\\t.csv."},
+#ifdef EDQUOT
         {EDQUOT, "Disk full while accessing C:\\t.csv."},
+#endif
         {EFBIG, "Disk full while accessing C:\\t.csv."},
         {EIO, "A hardware I/O error was reported while accessing C:\\t.csv."},
         {EBUSY, "A sharing violation occurred while accessing C:\\t.csv."},

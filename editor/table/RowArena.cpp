@@ -1,6 +1,8 @@
 #include "RowArena.h"
 
+#ifndef _WIN32
 #include <sys/mman.h>
+#endif
 
 #include <cstdlib>
 #include <new>
@@ -17,6 +19,15 @@ void RowArena::Free::operator()(char* p) const {
     std::free(p);
 }
 
+#ifdef _WIN32
+// Windows has neither aligned_alloc nor transparent huge pages: plain blocks.
+char* RowArena::NewBlock(std::size_t size) {
+    char* p = static_cast<char*>(std::malloc(size));
+    if (!p) throw std::bad_alloc();
+    blocks_.emplace_back(p);
+    return p;
+}
+#else
 char* RowArena::NewBlock(std::size_t size) {
     const bool huge = size >= kHugePage;
     if (huge) size = (size + kHugePage - 1) & ~(kHugePage - 1);
@@ -26,6 +37,7 @@ char* RowArena::NewBlock(std::size_t size) {
     blocks_.emplace_back(p);
     return p;
 }
+#endif
 
 char* RowArena::Allocate(std::size_t size) {
     size = (size + 7) & ~std::size_t{7};

@@ -1,7 +1,14 @@
 // tavrel-table: loads a game table with the editor's own loading code, optionally saves it
 // unchanged with the editor's saving code, and prints its size, the times taken and the peak
 // memory. Lets a user normalise a table from a script, and measures the table code.
+#ifdef _WIN32
+#define NOMINMAX
+#include <windows.h>
+// after windows.h
+#include <psapi.h>
+#else
 #include <sys/resource.h>
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -12,6 +19,7 @@
 #include <vector>
 
 #include "CsvFile.h"
+#include "HostText.h"
 
 namespace {
 
@@ -28,11 +36,19 @@ double Seconds(Clock::time_point from) {
     return std::chrono::duration<double>(Clock::now() - from).count();
 }
 
+#ifdef _WIN32
+double PeakMegabytes() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters);
+    return static_cast<double>(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
+}
+#else
 double PeakMegabytes() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
+#endif
 
 int Usage() {
     std::fprintf(stderr, "usage: tavrel-table FILE [--save OUT] [--repeat N] [--no-sync]\n");
@@ -77,8 +93,17 @@ void TimeTopRowEdits(tavrel::GridTable& table) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Paths as UTF-8 on every host, in what it prints too.
+    base::WriteUtf8Output();
+    std::vector<std::string> words = base::CommandLineArguments(argc, argv);
+    std::vector<char*> arguments{argv[0]};
+    for (std::string& word : words)
+        arguments.push_back(word.data());
+    arguments.push_back(nullptr);
     Options options;
-    if (!ParseArgs(argc, argv, options)) return Usage();
+    if (!ParseArgs(static_cast<int>(arguments.size() - 1), arguments.data(), options)) {
+        return Usage();
+    }
     const double baseMegabytes = PeakMegabytes();
     const tavrel::TextMeasure measure = tavrel::TextMeasure::Uniform(7);
 

@@ -7,6 +7,7 @@
 #include "CsvFile.h"
 #include "EditorWindow.h"
 #include "GridModel.h"
+#include "HostPaths.h"
 #include "UnitLocations.h"
 
 namespace tavrel {
@@ -23,7 +24,7 @@ constexpr const char* kDroppedFieldsText =
     "Saving the file will remove them.";
 
 QString PathText(const std::string& path) {
-    return QFile::decodeName(path.c_str());
+    return desktop::PathToQt(path);
 }
 
 }  // namespace

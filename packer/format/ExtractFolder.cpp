@@ -1,6 +1,7 @@
 #include "ExtractFolder.h"
 
 #include <cerrno>
+#include <utility>
 #include <vector>
 
 #include "FolderOps.h"
@@ -17,10 +18,9 @@ Status Refused(const char* pattern, const std::string& folder, const std::string
 // link is a link however the path ends ("link/", "link//", "link/." are "link").
 std::string CheckedPath(std::string path) {
     while (true) {
-        while (path.size() > 1 && path.back() == kHostSeparator)
-            path.pop_back();
+        path = WithoutTrailingSeparators(std::move(path));
         const bool dotLevel =
-            path.size() >= 2 && path.back() == '.' && path[path.size() - 2] == kHostSeparator;
+            path.size() >= 2 && path.back() == '.' && IsHostSeparator(path[path.size() - 2]);
         if (!dotLevel) return path;
         path.resize(path.size() - 1);  // the separators before it go in the next round
     }

@@ -111,16 +111,22 @@ void Listing::File(const std::string& path) {
 }
 
 bool EndsWithDotLevel(const std::string& path) {
-    const std::size_t slash = path.rfind(kHostSeparator);
-    const std::string_view last =
-        std::string_view(path).substr(slash == std::string::npos ? 0 : slash + 1);
+    std::size_t start = path.size();
+    while (start > 0 && !IsHostSeparator(path[start - 1]))
+        --start;
+    const std::string_view last = std::string_view(path).substr(start);
     return last == "." || last == "..";
 }
 
-std::string WithoutTrailingSeparators(std::string path) {
-    while (path.size() > 1 && path.back() == kHostSeparator)
-        path.pop_back();
-    return path;
+// Whether `path` begins with `folder`, a separator matching either separator.
+bool StartsWithFolder(const std::string& path, const std::string& folder) {
+    if (path.size() < folder.size()) return false;
+    for (std::size_t i = 0; i < folder.size(); ++i) {
+        if (path[i] != folder[i] && !(IsHostSeparator(path[i]) && IsHostSeparator(folder[i]))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // Opens the folder `name` inside `parent` without following a link, making it readable and
@@ -204,14 +210,17 @@ Status ListFolderFiles(const std::string& folder, const std::string& baseFolder,
                        FileLayer& files) {
     const std::string start = AsFolder(folder);
     const std::string base = AsFolder(baseFolder);
-    const std::size_t baseLength = start.compare(0, base.size(), base) == 0 ? base.size() : 0;
+    const std::size_t baseLength = StartsWithFolder(start, base) ? base.size() : 0;
     Listing listing(files, baseLength, list);
     listing.Enter(start);
     return listing.Result();
 }
 
 void ListMatchingFiles(const std::string& pattern, NameList& list, FileLayer& files) {
-    const std::size_t slash = pattern.rfind(kHostSeparator);
+    std::size_t cut = pattern.size();
+    while (cut > 0 && !IsHostSeparator(pattern[cut - 1]))
+        --cut;
+    const std::size_t slash = cut == 0 ? std::string::npos : cut - 1;
     const std::string folder = slash == std::string::npos ? "." : pattern.substr(0, slash + 1);
     const std::string_view wildcard =
         std::string_view(pattern).substr(slash == std::string::npos ? 0 : slash + 1);
@@ -235,10 +244,31 @@ bool FolderExists(const std::string& path, FileLayer& files) {
     return true;
 }
 
+namespace {
+
+// The root folder of the file system that holds `path`: "/", or on Windows the root of the drive
+// or share that the path leads to.
+std::string RootOf(const std::string& path, FileLayer& files) {
+#ifdef _WIN32
+    const std::string full = files.ResolvePath(path);
+    if (full.size() >= 3 && full[1] == ':') return full.substr(0, 3);
+    const std::size_t server = full.rfind("\\\\", 0) == 0 ? full.find('\\', 2) : std::string::npos;
+    const std::size_t share = server == std::string::npos ? server : full.find('\\', server + 1);
+    return share == std::string::npos ? full : full.substr(0, share + 1);
+#else
+    (void)path;
+    (void)files;
+    return "/";
+#endif
+}
+
+}  // namespace
+
 bool IsRootFolder(const std::string& path, FileLayer& files) {
     FileInfo folder;
     FileInfo root;
-    return files.Stat(path, folder) == 0 && files.Stat("/", root) == 0 && folder.SameAs(root);
+    return files.Stat(path, folder) == 0 && files.Stat(RootOf(path, files), root) == 0 &&
+           folder.SameAs(root);
 }
 
 bool MayEmptyFolder(const std::string& folder, FileLayer& files) {

@@ -10,16 +10,13 @@ namespace {
 // One file or folder name of a host path as Windows-1252 bytes.
 HostNameProblem LevelToMember(std::string_view level, std::string& member) {
     if (level.find(kMemberSeparator) != std::string_view::npos) return HostNameProblem::BACKSLASH;
-    if (!kHostNamesUtf8) {
-        member += level;
-        return HostNameProblem::NONE;
-    }
     std::string bytes;
     switch (base::Utf8ToCp1252(level, bytes)) {
         case base::Utf8Conversion::OK:
             member += bytes;
             return HostNameProblem::NONE;
         case base::Utf8Conversion::NOT_UTF8:
+            if (!kHostNamesMayBeBytes) break;
             member += level;  // already 8-bit text
             return HostNameProblem::NONE;
         case base::Utf8Conversion::UNMAPPABLE:
@@ -28,10 +25,19 @@ HostNameProblem LevelToMember(std::string_view level, std::string& member) {
     return HostNameProblem::UNMAPPABLE;
 }
 
+// The length of the root that a path begins with: "/", and on Windows "\", "C:\" or "C:".
+std::size_t RootLength(std::string_view path) {
+#ifdef _WIN32
+    const bool drive = path.size() >= 2 && path[1] == ':';
+    if (drive) return path.size() >= 3 && IsHostSeparator(path[2]) ? 3 : 2;
+#endif
+    return !path.empty() && IsHostSeparator(path[0]) ? 1 : 0;
+}
+
 }  // namespace
 
 std::string MemberToHost(std::string_view member) {
-    std::string path = kHostNamesUtf8 ? base::Cp1252ToUtf8(member) : std::string(member);
+    std::string path = base::Cp1252ToUtf8(member);
     if constexpr (kHostSeparator != kMemberSeparator) {
         for (char& c : path) {
             if (c == kMemberSeparator) c = kHostSeparator;
@@ -41,10 +47,6 @@ std::string MemberToHost(std::string_view member) {
 }
 
 HostNameProblem HostToMember(std::string_view relative, std::string& member) {
-    if constexpr (kHostSeparator == kMemberSeparator && !kHostNamesUtf8) {
-        member.assign(relative);
-        return HostNameProblem::NONE;
-    }
     member.clear();
     std::size_t start = 0;
     while (true) {
@@ -58,8 +60,15 @@ HostNameProblem HostToMember(std::string_view relative, std::string& member) {
 }
 
 std::string AsFolder(std::string folder) {
-    if (!folder.empty() && folder.back() != kHostSeparator) folder += kHostSeparator;
+    if (!folder.empty() && !IsHostSeparator(folder.back())) folder += kHostSeparator;
     return folder;
+}
+
+std::string WithoutTrailingSeparators(std::string path) {
+    const std::size_t keep = std::max<std::size_t>(RootLength(path), 1);
+    while (path.size() > keep && IsHostSeparator(path.back()))
+        path.pop_back();
+    return path;
 }
 
 std::string HostJoin(const std::string& folder, std::string_view member) {
@@ -69,7 +78,7 @@ std::string HostJoin(const std::string& folder, std::string_view member) {
 std::string SourcePath(const std::string& folder, std::string_view member, FileLayer& files) {
     const bool ascii = std::all_of(member.begin(), member.end(),
                                    [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (ascii || !kHostNamesUtf8) return HostJoin(folder, member);
+    if (ascii || !kHostNamesMayBeBytes) return HostJoin(folder, member);
     std::string path = AsFolder(folder);
     std::size_t start = 0;
     while (true) {

@@ -267,9 +267,11 @@ void CPackFile::RemoveExtracted(const ExtractFolder& target) {
     const int emptied = files_.OpenAt(target.fd, ".", base::kRead | base::kFolder);
     const bool empty = emptied >= 0 && EmptyOpenFolder(emptied, target.path, files_);
     if (!empty || !target.created) return;
-    const std::size_t cut = target.path.rfind(kHostSeparator);
-    const std::string parent = cut == std::string::npos ? "." : target.path.substr(0, cut + 1);
-    const std::string name = cut == std::string::npos ? target.path : target.path.substr(cut + 1);
+    std::size_t start = target.path.size();  // of its own name
+    while (start > 0 && !IsHostSeparator(target.path[start - 1]))
+        --start;
+    const std::string parent = start == 0 ? "." : target.path.substr(0, start);
+    const std::string name = target.path.substr(start);
     int parentFd = files_.Open(parent, base::kRead | base::kFolder);
     if (parentFd < 0) return;
     files_.UnlinkAt(parentFd, name, true);

@@ -14,6 +14,7 @@
 
 #include "Catalog.h"
 #include "FolderOps.h"
+#include "HostPath.h"
 #include "PackFile.h"
 #include "PackTestFiles.h"
 #include "PackWriter.h"
@@ -29,24 +30,27 @@ std::string CommonBytes(int i) {
            test::GameTable(20 + i, 6, static_cast<unsigned>(i));
 }
 
-// A data root: the ten common tables in "Data Files/" and an empty "Scenarios/".
+// A data root: the ten common tables in "Data Files/" and an empty "Scenarios/". Paths below it
+// are spelt as the batch spells them, with the host's separator.
 struct DataRoot {
     test::TempDir dir;
-    std::string root = dir.Path().string();
+    std::string root = test::PathText(dir.Path());
 
     DataRoot() {
         for (int i = 0; i < kCommonDataFileCount; ++i) {
             const std::string name(CommonDataFiles[static_cast<std::size_t>(i)]);
-            test::MakeTree(root + "/Data Files", {{name, CommonBytes(i)}});
+            test::MakeTree(Path("Data Files"), {{name, CommonBytes(i)}});
         }
-        fs::create_directories(root + "/Scenarios");
+        fs::create_directories(test::HostPath(Path("Scenarios")));
     }
+    // A file or folder below the root, given as a member name ("\\" between levels).
+    std::string Path(const std::string& relative) const { return HostJoin(root, relative); }
     std::string Folder(int index) const {
-        return root + "/Scenarios/" + std::string(ScenarioFolderName(index));
+        return Path("Scenarios\\" + std::string(ScenarioFolderName(index)));
     }
     std::string Pack(int index) const {
-        return root + "/Scenarios/" +
-               std::string(ScenarioPackNames[static_cast<std::size_t>(index)]);
+        return Path("Scenarios\\" +
+                    std::string(ScenarioPackNames[static_cast<std::size_t>(index)]));
     }
     // A small scenario: two tables, an .ini, a .txt and a picture.
     void Scenario(int index, const test::Tree& extra = {}) const {
@@ -95,7 +99,7 @@ TEST(BuildAllPacksTest, KeepsTablesIniAndTextFilesAndCopiesTheCommonTablesIn) {
                       {"sub.txt\\pic.bmp", "kept: its folder's name holds .txt"},
                       {"Data Files\\WEAPONS.CSV", "the scenario's own copy, in other letters"},
                       {"Data Files\\tables.csv", "the scenario's own copy"}});
-    fs::create_directories(data.Folder(0) + "/empty");
+    fs::create_directories(HostJoin(data.Folder(0), "empty"));
     const BatchResult result = data.Build();
     ASSERT_EQ(result.status.kind, Status::OK) << result.status.message;
     ASSERT_TRUE(result.scenarios[0].built) << result.scenarios[0].reason.message;
@@ -127,8 +131,8 @@ TEST(BuildAllPacksTest, KeepsTablesIniAndTextFilesAndCopiesTheCommonTablesIn) {
     EXPECT_EQ(names, (std::vector<std::string>{
                          "Data Files\\objectives.csv", "Data Files\\units.csv", "briefing.txt",
                          "notes.txt.bak", "scenario.ini", "sub.txt\\pic.bmp"}));
-    EXPECT_TRUE(fs::is_directory(data.Folder(0) + "/empty"));
-    EXPECT_TRUE(fs::is_directory(data.Folder(0) + "/maps/deep"));
+    EXPECT_TRUE(fs::is_directory(HostJoin(data.Folder(0), "empty")));
+    EXPECT_TRUE(fs::is_directory(HostJoin(data.Folder(0), "maps\\deep")));
 }
 
 TEST(BuildAllPacksTest, EachScenarioHasItsOutcomeAndItsSlot) {
@@ -136,7 +140,11 @@ TEST(BuildAllPacksTest, EachScenarioHasItsOutcomeAndItsSlot) {
     data.Scenario(0);
     data.Scenario(3);
     test::WriteFile(data.Pack(5), "old pack of a scenario whose folder is gone");
+#ifdef _WIN32  // one name there, whatever its letters' case; a name the code page cannot hold
+    data.Scenario(7, {{"\xCE\xA9mega.csv", "1"}});
+#else
     data.Scenario(7, {{"a.csv", "1"}, {"A.csv", "2"}});
+#endif
     test::WriteFile(data.Pack(7), "old pack of 7");
     test::MakeTree(data.Folder(9), {{"only.txt", "no Data Files folder"}});
     test::MakeTree(data.Folder(11), {{"maps\\only.bmp", "nothing the batch keeps"}});
@@ -145,21 +153,28 @@ TEST(BuildAllPacksTest, EachScenarioHasItsOutcomeAndItsSlot) {
     ASSERT_EQ(result.status.kind, Status::OK) << result.status.message;
     ASSERT_EQ(result.scenarios.size(), 52u);
     EXPECT_TRUE(result.catalogWritten);
-    EXPECT_EQ(result.catalogPath, data.root + "/catalog.txt");
+    EXPECT_EQ(result.catalogPath, data.Path("catalog.txt"));
     EXPECT_EQ(result.NotBuilt(), 49);
 
     EXPECT_EQ(result.scenarios[5].reason.message,
               "The scenario folder " + data.Folder(5) + " was not found.");
     EXPECT_EQ(test::ReadFile(data.Pack(5)), "old pack of a scenario whose folder is gone");
     EXPECT_EQ(result.scenarios[7].reason.kind, Status::BAD_NAME);
+#ifdef _WIN32
     EXPECT_EQ(result.scenarios[7].reason.message,
-              data.Folder(7) + "/A.csv and " + data.Folder(7) +
-                  "/a.csv differ only in letter case; a pack cannot hold both.");
+              AsFolder(data.Folder(7)) + "\xCE\xA9mega.csv" +
+                  " cannot be packed: its name holds a character that the game's code page "
+                  "(Windows-1252) cannot hold.");
+#else
+    EXPECT_EQ(result.scenarios[7].reason.message,
+              HostJoin(data.Folder(7), "A.csv") + " and " + HostJoin(data.Folder(7), "a.csv") +
+                  " differ only in letter case; a pack cannot hold both.");
+#endif
     EXPECT_EQ(test::ReadFile(data.Pack(7)), "old pack of 7");
     EXPECT_EQ(result.scenarios[11].reason.message,
               "There are no files to pack into " + data.Pack(11) + ".");
     EXPECT_EQ(test::ReadFile(data.Pack(11)), "old pack of 11");
-    EXPECT_FALSE(test::Exists(data.Folder(11) + "/maps/only.bmp"));
+    EXPECT_FALSE(test::Exists(HostJoin(data.Folder(11), "maps\\only.bmp")));
     EXPECT_EQ(result.scenarios[9].commonTables, 0u);
     EXPECT_EQ(Names(Members(data.Pack(9))), std::vector<std::string>{"only.txt"});
 
@@ -185,7 +200,7 @@ TEST(BuildAllPacksTest, EachScenarioHasItsOutcomeAndItsSlot) {
 // own file of that name is neither replaced nor deleted.
 TEST(BuildAllPacksTest, MissingCommonTableIsLeftOut) {
     DataRoot data;
-    fs::remove(data.root + "/Data Files/levels.csv");
+    fs::remove(data.Path("Data Files\\levels.csv"));
     data.Scenario(2, {{"Data Files\\levels.csv", "the scenario's own"}});
     const BatchResult result = data.Build();
     ASSERT_TRUE(result.scenarios[2].built);
@@ -195,21 +210,22 @@ TEST(BuildAllPacksTest, MissingCommonTableIsLeftOut) {
                         std::pair<std::string, std::string>{"Data Files\\levels.csv",
                                                             "the scenario's own"}),
               members.end());
-    EXPECT_EQ(test::ReadFile(data.Folder(2) + "/Data Files/levels.csv"), "the scenario's own");
+    EXPECT_EQ(test::ReadFile(HostJoin(data.Folder(2), "Data Files\\levels.csv")),
+              "the scenario's own");
 }
 
 // The batch deletes files only inside the scenario folder, never through a linked folder.
 TEST(BuildAllPacksTest, NeverDeletesThroughALinkedFolder) {
     DataRoot data;
     data.Scenario(1);
-    test::MakeTree(data.root + "/elsewhere", {{"pic.bmp", "BM"}, {"t.csv", "1,2"}});
-    fs::create_directory_symlink(data.root + "/elsewhere", data.Folder(1) + "/linked");
+    test::MakeTree(data.Path("elsewhere"), {{"pic.bmp", "BM"}, {"t.csv", "1,2"}});
+    EXPECT_TRUE(test::MakeLink(data.Path("elsewhere"), HostJoin(data.Folder(1), "linked"), true));
     const BatchResult result = data.Build();
     ASSERT_TRUE(result.scenarios[1].built);
     const std::vector<std::string> names = Names(Members(data.Pack(1)));
     EXPECT_NE(std::find(names.begin(), names.end(), "linked\\t.csv"), names.end());
     EXPECT_EQ(std::find(names.begin(), names.end(), "linked\\pic.bmp"), names.end());
-    EXPECT_EQ(test::ReadTree(data.root + "/elsewhere"),
+    EXPECT_EQ(test::ReadTree(data.Path("elsewhere")),
               (test::Tree{{"pic.bmp", "BM"}, {"t.csv", "1,2"}}));
 }
 
@@ -239,7 +255,7 @@ TEST_P(FileErrors, EndTheBatchWithoutACatalog) {
     DataRoot data;
     for (int index : {0, 3, 4})
         data.Scenario(index);
-    test::WriteFile(data.root + "/catalog.txt", "old catalog");
+    test::WriteFile(data.Path("catalog.txt"), "old catalog");
     test::FaultyFiles files;
     bool reached = false;
     files.fail = [&](const test::CallInfo& call) {
@@ -256,12 +272,12 @@ TEST_P(FileErrors, EndTheBatchWithoutACatalog) {
     EXPECT_FALSE(result.scenarios[3].built);
     EXPECT_EQ(result.scenarios[3].reason.message, result.status.message);
     EXPECT_FALSE(result.catalogWritten);
-    EXPECT_EQ(test::ReadFile(data.root + "/catalog.txt"), "old catalog");
-    EXPECT_EQ(test::EntriesIn(data.Folder(3) + "/Data Files"),
+    EXPECT_EQ(test::ReadFile(data.Path("catalog.txt")), "old catalog");
+    EXPECT_EQ(test::EntriesIn(HostJoin(data.Folder(3), "Data Files")),
               (std::vector<std::string>{"objectives.csv", "units.csv"}));
-    EXPECT_TRUE(test::Exists(data.Folder(3) + "/maps/m.bmp") ||
+    EXPECT_TRUE(test::Exists(HostJoin(data.Folder(3), "maps\\m.bmp")) ||
                 c.kind != Status::CANNOT_OPEN);  // a failed copy ends it before the cleaning
-    EXPECT_TRUE(test::Exists(data.Folder(4) + "/maps/m.bmp"));
+    EXPECT_TRUE(test::Exists(HostJoin(data.Folder(4), "maps\\m.bmp")));
     EXPECT_FALSE(test::Exists(data.Pack(3)));
     EXPECT_FALSE(test::Exists(data.Pack(4)));
 }
@@ -273,20 +289,21 @@ INSTANTIATE_TEST_SUITE_P(
         FileErrorCase{
             "PackCannotBeWritten",
             [](const test::CallInfo& call, const DataRoot& d, bool reached) {
-                const bool beside = call.path.rfind(d.root + "/Scenarios/.", 0) == 0;
+                const bool beside = call.path.rfind(d.Path("Scenarios\\."), 0) == 0;
                 return call.call == test::FileCall::WRITE && reached && beside ? ENOSPC : 0;
             },
             Status::WRITE_FAILED,
             [](const DataRoot& d) { return "Disk full while accessing " + d.Pack(3) + "."; }},
         FileErrorCase{"MemberCannotBeRead",
                       [](const test::CallInfo& call, const DataRoot& d, bool) {
-                          const bool member = call.path == d.Folder(3) + "/Data Files/units.csv";
+                          const bool member =
+                              call.path == HostJoin(d.Folder(3), "Data Files\\units.csv");
                           return call.call == test::FileCall::READ && member ? EIO : 0;
                       },
                       Status::READ_FAILED,
                       [](const DataRoot& d) {
                           return "A hardware I/O error was reported while accessing " +
-                                 d.Folder(3) + "/Data Files/units.csv.";
+                                 HostJoin(d.Folder(3), "Data Files\\units.csv") + ".";
                       }},
         FileErrorCase{"CommonTableCannotBeCopied",
                       [](const test::CallInfo& call, const DataRoot&, bool) {
@@ -298,8 +315,8 @@ INSTANTIATE_TEST_SUITE_P(
                       },
                       Status::CANNOT_OPEN,
                       [](const DataRoot& d) {
-                          return "Access to " + d.Folder(3) +
-                                 "/Data Files/armyplays.csv was denied.";
+                          return "Access to " + HostJoin(d.Folder(3), "Data Files\\armyplays.csv") +
+                                 " was denied.";
                       }}),
     [](const testing::TestParamInfo<FileErrorCase>& info) { return std::string(info.param.name); });
 
@@ -322,9 +339,9 @@ TEST(BuildAllPacksTest, CancelStopsBetweenScenariosWithoutACatalog) {
     EXPECT_TRUE(test::Exists(data.Pack(0)));
     EXPECT_TRUE(test::Exists(data.Pack(3)));
     EXPECT_FALSE(test::Exists(data.Pack(4)));
-    EXPECT_TRUE(test::Exists(data.Folder(4) + "/maps/m.bmp"));
+    EXPECT_TRUE(test::Exists(HostJoin(data.Folder(4), "maps\\m.bmp")));
     EXPECT_FALSE(result.catalogWritten);
-    EXPECT_FALSE(test::Exists(data.root + "/catalog.txt"));
+    EXPECT_FALSE(test::Exists(data.Path("catalog.txt")));
 }
 
 // Every step is told on the calling thread, in table order.
@@ -371,14 +388,14 @@ TEST(BuildAllPacksTest, PacksAreThePackWritersOwn) {
             for (int index : {0, 1, 2}) {
                 // The folder as the batch packed it: the common tables copied in again.
                 for (std::string_view table : CommonDataFiles) {
-                    fs::copy_file(data.root + "/Data Files/" + std::string(table),
-                                  data.Folder(index) + "/Data Files/" + std::string(table));
+                    const std::string name = "Data Files\\" + std::string(table);
+                    fs::copy_file(data.Path(name), HostJoin(data.Folder(index), name));
                 }
                 NameList names;
                 ASSERT_TRUE(ListFolderFiles(data.Folder(index), data.Folder(index), names).ok());
                 PackWriteOptions write;
                 write.zlib = zlib;
-                const std::string alone = data.root + "/alone.zpk";
+                const std::string alone = data.Path("alone.zpk");
                 ASSERT_TRUE(WritePackFile(names, alone, data.Folder(index), write).ok());
                 const std::string batch = test::ReadFile(data.Pack(index));
                 const std::string single = test::ReadFile(alone);

@@ -14,6 +14,7 @@
 
 #include "FaultyFiles.h"
 #include "FolderOps.h"
+#include "HostPath.h"
 #include "PackFile.h"
 #include "PackTestFiles.h"
 #include "PackWriter.h"
@@ -93,25 +94,47 @@ TEST(ExtractAllTest, EmptiesTheTargetFirstReadOnlyEntriesIncluded) {
 }
 
 TEST(ExtractAllTest, LinksInTheTargetAreRemovedAndNothingOutsideChanges) {
+    if (const char* why = test::LinksUnremovable()) GTEST_SKIP() << why;
     test::TempDir dir;
     const std::string pack = PackTree(dir, kScenario);
     const test::Tree outside = {{"units.csv", "keep"}, {"Weapons.csv", "keep too"}};
     test::MakeTree(dir.File("outside"), outside);
     const std::string out = dir.File("out");
     fs::create_directories(out);
-    fs::create_symlink(dir.File("outside/units.csv"), out + "/units.csv");
-    fs::create_directory_symlink(dir.File("outside"), out + "/Data Files");
+    EXPECT_TRUE(test::MakeLink(dir.File("outside/units.csv"), out + "/units.csv", false));
+    EXPECT_TRUE(test::MakeLink(dir.File("outside"), out + "/Data Files", true));
     CPackFile file;
     ASSERT_TRUE(file.Open(pack));
     EXPECT_TRUE(file.ExtractAll(out));
     EXPECT_EQ(test::TreeDifference(test::ReadTree(out), kScenario), "");
-    EXPECT_FALSE(fs::is_symlink(out + "/units.csv"));
+    EXPECT_FALSE(test::IsLink(out + "/units.csv"));
     EXPECT_EQ(test::ReadTree(dir.File("outside")), outside);
 }
 
+#ifdef _WIN32
+// A junction in the target is removed as a link: the folder it names keeps its files.
+TEST(ExtractAllTest, JunctionInTheTargetIsRemovedAsALink) {
+    if (test::UnderWine()) GTEST_SKIP() << "Wine makes no junctions: checked on Windows only.";
+    test::TempDir dir;
+    const std::string pack = PackTree(dir, kScenario);
+    const test::Tree outside = {{"units.csv", "keep"}, {"Weapons.csv", "keep too"}};
+    test::MakeTree(dir.File("outside"), outside);
+    const std::string out = dir.File("out");
+    test::MakeTree(out, {{"old.csv", "9"}});
+    ASSERT_TRUE(test::MakeJunction(dir.File("outside"), HostJoin(out, "Data Files")));
+    ASSERT_TRUE(test::IsLink(HostJoin(out, "Data Files")));
+    CPackFile file;
+    ASSERT_TRUE(file.Open(pack));
+    EXPECT_TRUE(file.ExtractAll(out)) << file.Error().message;
+    EXPECT_EQ(test::TreeDifference(test::ReadTree(out), kScenario), "");
+    EXPECT_FALSE(test::IsLink(HostJoin(out, "Data Files")));
+    EXPECT_EQ(test::ReadTree(dir.File("outside")), outside);
+}
+#endif
+
 // A link that appears in the target while the pack is extracted (after the emptying) is never
 // written through: not as a member's folder, not as the member file itself.
-TEST(ExtractAllTest, NeverWritesThroughALinkThatAppearsDuringExtraction) {
+TEST(ExtractAllTest, NeverWritesThroughAFolderLinkThatAppearsDuringExtraction) {
     test::TempDir dir;
     const std::string pack = PackTree(dir, kScenario);
     test::MakeTree(dir.File("outside"), {{"units.csv", "keep"}});
@@ -119,8 +142,9 @@ TEST(ExtractAllTest, NeverWritesThroughALinkThatAppearsDuringExtraction) {
     {
         test::FaultyFiles files;
         files.fail = [&](const test::CallInfo& call) {
-            if (call.call == test::FileCall::MAKE_FOLDER && call.path == "Data Files")
-                fs::create_directory_symlink(dir.File("outside"), out + "/" + call.path);
+            if (call.call == test::FileCall::MAKE_FOLDER && call.path == "Data Files") {
+                EXPECT_TRUE(test::MakeLink(dir.File("outside"), out + "/" + call.path, true));
+            }
             return 0;
         };
         CPackFile file(files);
@@ -128,15 +152,26 @@ TEST(ExtractAllTest, NeverWritesThroughALinkThatAppearsDuringExtraction) {
         ASSERT_TRUE(file.Open(pack));
         EXPECT_FALSE(file.ExtractAll(out));
         EXPECT_EQ(file.Error().kind, Status::CANNOT_OPEN);
-        EXPECT_EQ(file.Error().message, out + "/Data Files contains an invalid path.");
+        EXPECT_EQ(file.Error().message,
+                  out + kHostSeparator + "Data Files contains an invalid path.");
     }
+    EXPECT_EQ(test::ReadTree(dir.File("outside")), (test::Tree{{"units.csv", "keep"}}));
+}
+
+TEST(ExtractAllTest, NeverWritesThroughAFileLinkThatAppearsDuringExtraction) {
+    if (const char* why = test::FileLinksUnseen()) GTEST_SKIP() << why;
+    test::TempDir dir;
+    const std::string pack = PackTree(dir, kScenario);
+    test::MakeTree(dir.File("outside"), {{"units.csv", "keep"}});
+    const std::string out = dir.File("out");
     {
         test::FaultyFiles files;
         bool linked = false;
         files.fail = [&](const test::CallInfo& call) {
             if (call.call == test::FileCall::OPEN && call.path == "units.csv" &&
                 (call.flags & base::kCreate) && !std::exchange(linked, true)) {
-                fs::create_symlink(dir.File("outside/units.csv"), out + "/units.csv");
+                EXPECT_TRUE(
+                    test::MakeLink(dir.File("outside/units.csv"), out + "/units.csv", false));
             }
             return 0;
         };
@@ -267,16 +302,17 @@ TEST(ExtractAllTest, FailedMemberWritesNameTheFileAndLeaveNoPartialMember) {
         const char* name;
         std::function<void(test::FaultyFiles&)> arrange;
         Status::Kind kind;
-        const char* message;  // %1 the target folder
+        const char* message;  // %1 the file or folder below the target, `path`
+        const char* path;     // as a member name
     };
     const Case cases[] = {
         {"DiskFull", [](test::FaultyFiles& f) { f.FailFrom(test::FileCall::WRITE, 1, ENOSPC); },
-         Status::WRITE_FAILED, "Disk full while accessing %1/Data Files/ORDERS.CSV."},
+         Status::WRITE_FAILED, "Disk full while accessing %1.", "Data Files\\ORDERS.CSV"},
         {"FolderNotCreated",
          [](test::FaultyFiles& f) {
              f.FailPath(test::FileCall::MAKE_FOLDER, "Data Files", EACCES);
          },
-         Status::CANNOT_OPEN, "Access to %1/Data Files was denied."},
+         Status::CANNOT_OPEN, "Access to %1 was denied.", "Data Files"},
         {"FileNotCreated",
          [](test::FaultyFiles& f) {
              f.fail = [](const test::CallInfo& call) {
@@ -286,11 +322,11 @@ TEST(ExtractAllTest, FailedMemberWritesNameTheFileAndLeaveNoPartialMember) {
                             : 0;
              };
          },
-         Status::CANNOT_OPEN, "Access to %1/Data Files/ORDERS.CSV was denied."},
+         Status::CANNOT_OPEN, "Access to %1 was denied.", "Data Files\\ORDERS.CSV"},
         {"ReadBackFails",
          [](test::FaultyFiles& f) { f.FailPath(test::FileCall::READ, "ORDERS.CSV", EIO); },
-         Status::READ_FAILED,
-         "A hardware I/O error was reported while accessing %1/Data Files/ORDERS.CSV."},
+         Status::READ_FAILED, "A hardware I/O error was reported while accessing %1.",
+         "Data Files\\ORDERS.CSV"},
     };
     for (const Case& c : cases) {
         test::TempDir dir;
@@ -302,7 +338,8 @@ TEST(ExtractAllTest, FailedMemberWritesNameTheFileAndLeaveNoPartialMember) {
         ASSERT_TRUE(file.Open(pack));
         EXPECT_FALSE(file.ExtractAll(dir.File("out")));
         EXPECT_EQ(file.Error().kind, c.kind) << c.name;
-        EXPECT_EQ(file.Error().message, Format(c.message, dir.File("out"))) << c.name;
+        EXPECT_EQ(file.Error().message, Format(c.message, HostJoin(dir.File("out"), c.path)))
+            << c.name;
         const test::Tree written = test::ReadTree(dir.File("out"));
         for (const auto& [name, bytes] : written) {
             EXPECT_EQ(bytes, kScenario.at(name)) << c.name << ": " << name;

@@ -2,6 +2,7 @@
 // hostile ones, and checksum verification.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <functional>
 #include <ostream>
@@ -63,6 +64,24 @@ TEST(CPackFileTest, OpensTheDirectoryAndReadsEveryMemberExactly) {
     pack.Close();
     EXPECT_EQ(pack.GetCount(), 0u);
     EXPECT_EQ(pack.GetEntry(0), nullptr);
+}
+
+// A pack open in one reader is opened and read by another, and stays open to a program that
+// writes it (on Windows: the share modes of the reader).
+TEST(CPackFileTest, OpenPackCanBeOpenedByOthers) {
+    test::TempDir dir;
+    const std::string path = WritePack(dir, kMembers);
+    CPackFile first;
+    ASSERT_TRUE(first.Open(path)) << first.Error().message;
+    CPackFile second;
+    ASSERT_TRUE(second.Open(path)) << second.Error().message;
+    EXPECT_EQ(second.VerifyChecksum(second.StoredChecksum()), CHECK_MATCHED_BOTH);
+    EXPECT_EQ(ReadAll(first, *first.GetEntry(2)), kMembers[2].second);
+    base::FileLayer& files = base::FileLayer::System();
+    int writer = files.Open(path, base::kWrite);
+    EXPECT_GE(writer, 0) << errno;
+    base::CloseQuietly(files, writer);
+    EXPECT_EQ(ReadAll(second, *second.GetEntry(0)), kMembers[0].second);
 }
 
 TEST(CPackFileTest, HighlyCompressedMemberReads) {

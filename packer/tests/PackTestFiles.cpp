@@ -15,19 +15,20 @@ void MakeTree(const std::string& folder, const Tree& tree) {
     for (const auto& [name, bytes] : tree) {
         std::string relative = name;
         std::replace(relative.begin(), relative.end(), '\\', '/');
-        const fs::path path = fs::path(folder) / relative;
+        const fs::path path = base::test::HostPath(folder) / base::test::HostPath(relative);
         fs::create_directories(path.parent_path());
-        WriteFile(path.string(), bytes);
+        WriteFile(base::test::PathText(path), bytes);
     }
 }
 
 Tree ReadTree(const std::string& folder) {
     Tree tree;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    const fs::path top = base::test::HostPath(folder);
+    for (const auto& entry : fs::recursive_directory_iterator(top)) {
         if (entry.is_directory()) continue;
-        std::string name = fs::relative(entry.path(), folder).string();
+        std::string name = base::test::PathText(fs::relative(entry.path(), top));
         std::replace(name.begin(), name.end(), '/', '\\');
-        tree[name] = ReadFile(entry.path().string());
+        tree[name] = ReadFile(base::test::PathText(entry.path()));
     }
     return tree;
 }
@@ -48,10 +49,10 @@ std::string TreeDifference(const Tree& actual, const Tree& expected) {
     return text;
 }
 
-std::vector<std::string> EntriesIn(const std::string& folder) {
+std::vector<std::string> EntriesIn(const std::filesystem::path& folder) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
+        names.push_back(base::test::PathText(entry.path().filename()));
     }
     std::sort(names.begin(), names.end());
     return names;

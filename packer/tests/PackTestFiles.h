@@ -17,8 +17,16 @@ using base::test::CallInfo;
 using base::test::Exists;
 using base::test::FaultyFiles;
 using base::test::FileCall;
+using base::test::FileLinksUnseen;
+using base::test::HostPath;
+using base::test::IsLink;
+using base::test::LinksUnremovable;
+using base::test::MakeJunction;
+using base::test::MakeLink;
+using base::test::PathText;
 using base::test::ReadFile;
 using base::test::TempDir;
+using base::test::UnderWine;
 using base::test::WriteFile;
 
 // Files by member name ("\" between folders) and their bytes.
@@ -31,7 +39,7 @@ Tree ReadTree(const std::string& folder);
 // "" when the trees are equal, else a short account of the first differences (names only).
 std::string TreeDifference(const Tree& actual, const Tree& expected);
 // The entries directly in `folder`, sorted.
-std::vector<std::string> EntriesIn(const std::string& folder);
+std::vector<std::string> EntriesIn(const std::filesystem::path& folder);
 
 // One zlib stream of the bytes, as compress2 gives it at level 9.
 std::string Compress9(const std::string& bytes);

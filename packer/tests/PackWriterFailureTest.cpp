@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "FaultyFiles.h"
+#include "HostPath.h"
 #include "PackStamp.h"
 #include "PackTestFiles.h"
 #include "PackWriter.h"
@@ -44,12 +45,7 @@ TEST_P(RefusedNames, EndTheWriteBeforeAnythingIsWritten) {
     test::WriteFile(pack, "old pack");
     const Status status = WritePackFile(c.names, pack, folder);
     EXPECT_EQ(status.kind, c.kind);
-    const auto source = [&](std::size_t i) {
-        std::string name = c.names[i];
-        for (char& ch : name)
-            ch = ch == '\\' ? '/' : ch;
-        return folder + name;
-    };
+    const auto source = [&](std::size_t i) { return folder + MemberToHost(c.names[i]); };
     EXPECT_EQ(status.message,
               Format(c.message.c_str(), source(0), c.names.size() > 1 ? source(1) : ""));
     EXPECT_EQ(test::ReadFile(pack), "old pack");
@@ -97,7 +93,11 @@ INSTANTIATE_TEST_SUITE_P(
                     "%1 and %2 differ only in letter case; a pack cannot hold both."},
         RefusedCase{"FileAndFolder",
                     {"maps", "Maps\\m.bmp"},
+#ifdef _WIN32  // a file "maps" and a folder "Maps" cannot stand side by side there
+                    {{"maps", "1"}},
+#else
                     {{"maps", "1"}, {"Maps\\m.bmp", "2"}},
+#endif
                     Status::BAD_NAME,
                     "%1 has the name of the folder of %2; a pack cannot hold both."},
         RefusedCase{"Vanished", {"gone.csv"}, {}, Status::CANNOT_OPEN, "%1 was not found."},
@@ -161,7 +161,7 @@ TEST_P(FileFaults, LeaveTheOldPackAndNoPartialFile) {
     written.checksum = 5;
     const Status status = WritePackFile(names, pack, dir.File("scen"), options, &written);
     EXPECT_EQ(status.kind, c.kind);
-    EXPECT_EQ(status.message, Format(c.message, pack, dir.File("scen") + "/t2.csv"));
+    EXPECT_EQ(status.message, Format(c.message, pack, HostJoin(dir.File("scen"), "t2.csv")));
     EXPECT_EQ(test::ReadFile(pack), "old pack");
     // No values of a pack that does not exist.
     EXPECT_EQ(PackStamp.Checksum(), 0x1122334455667788ull);
@@ -171,7 +171,7 @@ TEST_P(FileFaults, LeaveTheOldPackAndNoPartialFile) {
 }
 
 bool IsMember(const std::string& path) {
-    return path.size() > 6 && path.ends_with("/t2.csv");
+    return path.size() > 6 && path.ends_with(kHostSeparator + std::string("t2.csv"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -257,6 +257,23 @@ TEST(WritePackFileTest, PackWhoseFolderIsAFileCannotBeCreated) {
     EXPECT_EQ(status.message, dir.File("plain/p.zpk") + " contains an invalid path.");
     EXPECT_EQ(test::ReadFile(dir.File("plain")), "x");
 }
+
+#ifdef _WIN32
+// A pack the user made read-only is not replaced.
+TEST(WritePackFileTest, PackWithTheReadOnlyAttributeIsRefused) {
+    test::TempDir dir;
+    test::MakeTree(dir.File("scen"), {{"a.csv", "1"}});
+    const std::string pack = dir.File("scen.zpk");
+    test::WriteFile(pack, "old pack");
+    std::filesystem::permissions(test::HostPath(pack), std::filesystem::perms::owner_read);
+    const Status status = WritePackFile({"a.csv"}, pack, dir.File("scen"));
+    EXPECT_EQ(status.kind, Status::CANNOT_OPEN);
+    EXPECT_EQ(status.message, "Access to " + pack + " was denied.");
+    EXPECT_EQ(test::ReadFile(pack), "old pack");
+    EXPECT_EQ(test::EntriesIn(dir.Path()), (std::vector<std::string>{"scen", "scen.zpk"}));
+    std::filesystem::permissions(test::HostPath(pack), std::filesystem::perms::owner_all);
+}
+#endif
 
 }  // namespace
 }  // namespace brisko

@@ -15,6 +15,7 @@
 
 #include "Buffer.h"
 #include "FaultyFiles.h"
+#include "HostPath.h"
 #include "PackStamp.h"
 #include "PackTestFiles.h"
 #include "PackWriter.h"
@@ -291,12 +292,13 @@ TEST(WritePackFileTest, PackThatWouldReachTheSizeLimitIsRefused) {
 }
 
 TEST(WritePackFileTest, LinkToAnOldPackKeepsTheLinkAndReplacesTheFileItNames) {
+    if (const char* why = test::FileLinksUnseen()) GTEST_SKIP() << why;
     test::TempDir dir;
     test::WriteFile(dir.File("real.zpk"), "old");
-    std::filesystem::create_symlink("real.zpk", dir.File("scen.zpk"));
+    EXPECT_TRUE(test::MakeLink("real.zpk", dir.File("scen.zpk"), false));
     const Packed packed = PackMembers(dir, {{"a.csv", "1,2"}}, Classic());
     ASSERT_TRUE(packed.status.ok()) << packed.status.message;
-    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("scen.zpk")));
+    EXPECT_TRUE(test::IsLink(dir.File("scen.zpk")));
     EXPECT_EQ(test::ReadFile(dir.File("real.zpk")),
               test::ReferencePack({{"a.csv", "1,2"}}, kCreated));
 }

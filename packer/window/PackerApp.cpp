@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "HostPath.h"
+#include "HostPaths.h"
 #include "PackerWindow.h"
 
 namespace brisko {
@@ -27,7 +28,7 @@ PackerApp::PackerApp(desktop::Platform& platformServices, const std::string& pro
     }
     setup.programFolder = root.empty() ? ProgramFolder(programFile) : AsFolder(root);
     setup.scenariosFolder = setup.programFolder + "Scenarios" + kHostSeparator;
-    setup.caption = QFileInfo(QFile::decodeName(programFile.c_str())).completeBaseName();
+    setup.caption = QFileInfo(desktop::PathToQt(programFile)).completeBaseName();
 }
 
 bool PackerApp::Valid(std::string& message) const {

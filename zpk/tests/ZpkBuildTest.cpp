@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Catalog.h"
+#include "HostPath.h"
 #include "PackFile.h"
 #include "PackTestFiles.h"
 #include "ScenarioBatch.h"
@@ -17,6 +18,15 @@ namespace fs = std::filesystem;
 using zpk::test::Result;
 using zpk::test::Zpk;
 
+// A file or folder below the data root as zpk spells it, given as a member name.
+std::string Below(const std::string& root, const std::string& relative) {
+    return brisko::HostJoin(root, relative);
+}
+
+std::string ScenarioFolder(const std::string& root, int index) {
+    return Below(root, "Scenarios\\" + std::string(brisko::ScenarioFolderName(index)));
+}
+
 // A data root with the ten common tables and the scenario folders given by index.
 std::string MakeRoot(const brisko::test::TempDir& dir, const std::vector<int>& scenarios) {
     const std::string root = dir.File("game");
@@ -24,18 +34,17 @@ std::string MakeRoot(const brisko::test::TempDir& dir, const std::vector<int>& s
         brisko::test::MakeTree(root + "/Data Files", {{std::string(table), "1,2,3,\r\n"}});
     fs::create_directories(root + "/Scenarios");
     for (int index : scenarios) {
-        brisko::test::MakeTree(
-            root + "/Scenarios/" + std::string(brisko::ScenarioFolderName(index)),
-            {{"scenario.ini", "[Scenario]\r\n"},
-             {"Data Files\\units.csv", brisko::test::GameTable(20, 6, index)},
-             {"maps\\m.bmp", "BM"}});
+        brisko::test::MakeTree(ScenarioFolder(root, index),
+                               {{"scenario.ini", "[Scenario]\r\n"},
+                                {"Data Files\\units.csv", brisko::test::GameTable(20, 6, index)},
+                                {"maps\\m.bmp", "BM"}});
     }
     return root;
 }
 
 std::string PackPath(const std::string& root, int index) {
-    return root + "/Scenarios/" +
-           std::string(brisko::ScenarioPackNames[static_cast<std::size_t>(index)]);
+    return Below(root, "Scenarios\\" +
+                           std::string(brisko::ScenarioPackNames[static_cast<std::size_t>(index)]));
 }
 
 // The line zpk build prints for a pack it built.
@@ -64,13 +73,13 @@ TEST(ZpkBuildTest, PrintsEveryScenarioAndExitsWithOneWhenSomeWereNotBuilt) {
             expected += BuiltLine(root, i) + "\n";
         } else {
             expected += std::string(brisko::ScenarioPackNames[static_cast<std::size_t>(i)]) +
-                        "\tError\tThe scenario folder " + root + "/Scenarios/" +
-                        std::string(brisko::ScenarioFolderName(i)) + " was not found.\n";
+                        "\tError\tThe scenario folder " + ScenarioFolder(root, i) +
+                        " was not found.\n";
         }
     }
-    expected += "catalog\t" + root + "/catalog.txt\n";
+    expected += "catalog\t" + Below(root, "catalog.txt") + "\n";
     EXPECT_EQ(result.out, expected);
-    EXPECT_TRUE(brisko::test::Exists(root + "/catalog.txt"));
+    EXPECT_TRUE(brisko::test::Exists(Below(root, "catalog.txt")));
 }
 
 TEST(ZpkBuildTest, AllBuiltExitsWithZeroAndWritesTheCatalogWhereAsked) {
@@ -103,8 +112,7 @@ TEST(ZpkBuildTest, FileErrorEndsTheBuildWithTwo) {
                               "\tError\t" + PackPath(root, 1) + " contains an invalid path.\n");
     EXPECT_EQ(result.err, "zpk: " + PackPath(root, 1) + " contains an invalid path.\n");
     EXPECT_FALSE(brisko::test::Exists(root + "/catalog.txt"));
-    EXPECT_TRUE(brisko::test::Exists(root + "/Scenarios/" +
-                                     std::string(brisko::ScenarioFolderName(2)) + "/maps/m.bmp"));
+    EXPECT_TRUE(brisko::test::Exists(Below(ScenarioFolder(root, 2), "maps\\m.bmp")));
 }
 
 // The outcomes of zpk verify against a catalog's slot, by the pack's file name.

@@ -33,17 +33,38 @@ TEST(EditorAppTest, CommandLinePathLosesItsQuotesOnly) {
     for (const Case& c : cases) {
         EXPECT_EQ(EditorApp::CommandLinePath(c.argumentText), c.path) << c.argumentText;
     }
-    char program[] = "Tavrel", first[] = "my", second[] = "units.csv";
-    char* argv[] = {program, first, second};
-    EXPECT_EQ(EditorApp::ArgumentText(3, argv), "my units.csv");
+    EXPECT_EQ(EditorApp::ArgumentText({"my", "units.csv"}), "my units.csv");
+    EXPECT_EQ(EditorApp::ArgumentText({}), "");
     EXPECT_EQ(EditorApp::ProgramFolder("/opt/game/Tavrel"), "/opt/game/");
 }
 
-TEST(EditorAppTest, SettingsLiveBesideTheProgram) {
+TEST(EditorAppTest, SettingsLiveBesideTheProgramWhenTheUserMayWriteThere) {
+    struct Case {
+        const char* name;
+        bool programFolderWritable;
+        const char* userFolder;
+        const char* iniPath;
+    };
+    const Case cases[] = {
+        {"WritableGameFolder", true, "/home/ann/.config/Tavrel/", "/opt/game/Tavrel.ini"},
+        {"InstalledProgram", false, "/home/ann/.config/Tavrel/",
+         "/home/ann/.config/Tavrel/Tavrel.ini"},
+        {"NoUserFolderKnown", false, "", "/opt/game/Tavrel.ini"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(EditorApp::SettingsPath("/opt/game/", c.programFolderWritable, c.userFolder),
+                  c.iniPath)
+            << c.name;
+    }
+}
+
+TEST(EditorAppTest, SetupFromTheProgramFileAndTheCommandLine) {
     ScriptedPlatform platform;
-    const EditorApp app(platform, "/opt/game/Tavrel", "\"/data/units.csv\"");
-    EXPECT_EQ(app.Setup().programFolder, "/opt/game/");
-    EXPECT_EQ(app.Setup().iniPath, "/opt/game/Tavrel.ini");
+    TempDir game;
+    const std::string folder = game.Path().string() + "/";
+    const EditorApp app(platform, folder + "Tavrel", "\"/data/units.csv\"");
+    EXPECT_EQ(app.Setup().programFolder, folder);
+    EXPECT_EQ(app.Setup().iniPath, folder + "Tavrel.ini");
     EXPECT_EQ(app.Setup().filePath, "/data/units.csv");
     EXPECT_EQ(app.Setup().caption, "Tavrel");
 }
