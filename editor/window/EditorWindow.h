@@ -28,7 +28,7 @@ class GridModel;
 // Where the window finds its files, set once at start by the application.
 struct EditorSetup {
     std::string programFolder;  // the program file's folder, with its trailing separator
-    std::string iniPath;        // the settings file beside the program
+    std::string iniPath;  // the settings file; the copy of the last table opened goes beside it
     std::string filePath;       // the table named on the command line, or empty
     QString caption;            // the program's name, the title of its message boxes
 };

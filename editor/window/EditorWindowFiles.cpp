@@ -39,7 +39,11 @@ void EditorWindow::ReportFileError(const Status& status) {
 }
 
 void EditorWindow::LoadTable(const std::string& path) {
-    BackupTable(path, setup.programFolder + "tavrel.bak");
+    // Beside the settings file: the program's folder, or the user's own folder for an installed
+    // program, whose folder the user may not write.
+    const std::string settingsFolder =
+        setup.iniPath.substr(0, setup.iniPath.find_last_of("/\\") + 1);
+    BackupTable(path, settingsFolder + "tavrel.bak");
     HideEditor();
     edit.editRow = edit.editColumn = -1;
 

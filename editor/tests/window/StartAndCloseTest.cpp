@@ -69,6 +69,21 @@ TEST(EditorAppTest, SetupFromTheProgramFileAndTheCommandLine) {
     EXPECT_EQ(app.Setup().caption, "Tavrel");
 }
 
+// An installed program keeps its settings and the copy of the last table opened in the user's
+// folder; nothing is written beside the program.
+TEST_F(StartTest, SettingsElsewhereTakeTheBackupToo) {
+    TempDir user;
+    const std::string userFolder = user.Path().string() + "/";
+    const std::string table = Table("units.csv", "Id,Name,\r\n1,Ash,\r\n");
+    window = std::make_unique<EditorWindow>(
+        platform, EditorSetup{Folder() + "bin/", userFolder + "Tavrel.ini", table, "Tavrel"});
+    window->Start();
+    EXPECT_EQ(ReadFile(userFolder + "tavrel.bak"), "Id,Name,\r\n1,Ash,\r\n");
+    EXPECT_EQ(ReadProfileString(userFolder + "Tavrel.ini", "Options", "lastopen", ""), table);
+    EXPECT_FALSE(std::filesystem::exists(Folder() + "bin"));
+    EXPECT_FALSE(std::filesystem::exists(Folder() + "tavrel.bak"));
+}
+
 TEST_F(StartTest, FirstStartShowsThePositionColumnAndStoresOnlyTheRectangle) {
     EditorWindow& w = Open();
     EXPECT_EQ(w.windowTitle(), "Tavrel - No File Open");
