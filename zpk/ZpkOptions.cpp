@@ -3,6 +3,8 @@
 #include <cstring>
 #include <limits>
 
+#include "HostText.h"
+
 namespace zpk {
 namespace {
 
@@ -67,6 +69,7 @@ const CommandShape kCommands[] = {
      "  --checksum-only  compare the checksum alone, as Brisko's \"Check Sum\" does\n"},
     {"build", 1,
      "usage: zpk build ROOT [--catalog FILE] [--zlib] [--threads N]\n"
+     "       zpk build [--root ROOT] ...\n"
      "\n"
      "Rebuilds the pack of every scenario of the game, as Brisko's \"Build ZPK\" does, from the\n"
      "data tree ROOT (it holds \"Scenarios/\" and \"Data Files/\"): copies the common tables of\n"
@@ -79,6 +82,8 @@ const CommandShape kCommands[] = {
      "every scenario was built, 1 when some were not, 2 when a file error ended the build (no\n"
      "catalog is written then). Ctrl+C stops it after the scenario at hand, without a catalog.\n"
      "\n"
+     "  --root ROOT     the data tree, instead of the operand; without either, the folder\n"
+     "                  that the BRISKO_ROOT environment variable names, as for Brisko\n"
      "  --catalog FILE  write the catalog to FILE instead\n"
      "  --zlib          compress as zlib's compress2 at level 9 does\n"
      "  --threads N     compress on N threads (default: one per core)\n"},
@@ -166,6 +171,9 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
         } else if (word == "--catalog") {
             if (!hasValue || words[i + 1].empty()) return Fail(error, "--catalog takes a file");
             options.catalog = words[++i];
+        } else if (word == "--root") {
+            if (!hasValue || words[i + 1].empty()) return Fail(error, "--root takes a folder");
+            options.root = words[++i];
         } else if (word == "--threads") {
             std::uint64_t threads;
             if (!hasValue || !ParseUnsigned(words[++i].c_str(), 1024, threads) || threads == 0) {
@@ -193,6 +201,16 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
         return options.operands.size() <= 1 || Fail(error, "help takes at most one command");
     const CommandShape* shape = FindCommand(options.command);
     if (!shape) return Fail(error, "unknown command '" + options.command + "'");
+    if (options.command == "build" && options.operands.empty()) {
+        // The data tree: ROOT, else --root, else BRISKO_ROOT, as Brisko takes it.
+        const std::string root =
+            options.root.empty() ? base::EnvironmentVariable("BRISKO_ROOT") : options.root;
+        if (!root.empty()) options.operands.push_back(root);
+    } else if (!options.root.empty()) {
+        return Fail(error, options.command == "build"
+                               ? "ROOT and --root cannot be given together"
+                               : "an option was given that " + options.command + " does not take");
+    }
     if (options.operands.size() != shape->operands) {
         return Fail(error, options.command + " takes " + std::to_string(shape->operands) +
                                (shape->operands == 1 ? " argument" : " arguments"));

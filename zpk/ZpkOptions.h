@@ -25,6 +25,7 @@ struct Options {
     std::uint32_t expectLow = 0;
     std::int32_t expectHigh = 0;
     bool checksumOnly = false;  // verify: the checksum alone, not the members and the layout
+    std::string root;           // build: the data tree given with --root
     std::string catalog;        // verify: the catalog to take the value from; build: where to
                                 // write it
 };

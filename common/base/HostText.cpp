@@ -8,8 +8,8 @@
 #include <shellapi.h>
 
 #include <cstdio>
-#include <cstdlib>
 #endif
+#include <cstdlib>
 
 namespace base {
 namespace {
@@ -116,6 +116,13 @@ std::vector<std::string> CommandLineArguments(int, char**) {
     return arguments;
 }
 
+std::string EnvironmentVariable(const char* name) {
+    std::u16string wideName;
+    if (!Utf8ToUtf16(name, wideName)) return {};
+    const wchar_t* value = ::_wgetenv(reinterpret_cast<const wchar_t*>(wideName.c_str()));
+    return value ? Utf16ToUtf8(reinterpret_cast<const char16_t*>(value)) : std::string();
+}
+
 namespace {
 
 UINT consoleCodePage = 0;  // the console's own, while the program writes UTF-8 to it
@@ -142,6 +149,11 @@ void WriteUtf8Output() {
 #else
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {
     return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+std::string EnvironmentVariable(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
 }
 
 void WriteUtf8Output() {}  // the bytes go out as written, in the terminal's encoding

@@ -21,6 +21,9 @@ std::string Utf16ToUtf8(std::u16string_view text);
 // command line, elsewhere as the host gives them.
 std::vector<std::string> CommandLineArguments(int argc, char** argv);
 
+// An environment variable's value as UTF-8 (as a host path); empty when it is not set.
+std::string EnvironmentVariable(const char* name);
+
 // For the command-line programs: standard output and error carry UTF-8 on every host, bytes as
 // written (no CR added before LF). On Windows a console that shows them is switched to UTF-8 for
 // the program's run and back to its own code page when the program exits.

@@ -32,7 +32,7 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
 }
 
 std::string EnvironmentPath(const char* name) {
-    return PathFromQt(qEnvironmentVariable(name));
+    return base::EnvironmentVariable(name);
 }
 
 }  // namespace desktop

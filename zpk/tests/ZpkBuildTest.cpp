@@ -1,6 +1,7 @@
 // zpk build over a data tree, and zpk verify against a pack's slot in the catalog it wrote.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -61,15 +62,11 @@ std::string BuiltLine(const std::string& root, int index) {
            "\t" + std::to_string(slot.high);
 }
 
-TEST(ZpkBuildTest, PrintsEveryScenarioAndExitsWithOneWhenSomeWereNotBuilt) {
-    brisko::test::TempDir dir;
-    const std::string root = MakeRoot(dir, {0, 2});
-    const Result result = Zpk(dir, {"build", root, "--threads", "2"});
-    EXPECT_EQ(result.status, 1) << result.err;
-    EXPECT_EQ(result.err, "");
+// What zpk build prints for a root that holds the scenarios given by index and no others.
+std::string BuildOutput(const std::string& root, const std::vector<int>& scenarios) {
     std::string expected;
     for (int i = 0; i < brisko::SCEN_COUNT; ++i) {
-        if (i == 0 || i == 2) {
+        if (std::find(scenarios.begin(), scenarios.end(), i) != scenarios.end()) {
             expected += BuiltLine(root, i) + "\n";
         } else {
             expected += std::string(brisko::ScenarioPackNames[static_cast<std::size_t>(i)]) +
@@ -77,8 +74,16 @@ TEST(ZpkBuildTest, PrintsEveryScenarioAndExitsWithOneWhenSomeWereNotBuilt) {
                         " was not found.\n";
         }
     }
-    expected += "catalog\t" + Below(root, "catalog.txt") + "\n";
-    EXPECT_EQ(result.out, expected);
+    return expected + "catalog\t" + Below(root, "catalog.txt") + "\n";
+}
+
+TEST(ZpkBuildTest, PrintsEveryScenarioAndExitsWithOneWhenSomeWereNotBuilt) {
+    brisko::test::TempDir dir;
+    const std::string root = MakeRoot(dir, {0, 2});
+    const Result result = Zpk(dir, {"build", root, "--threads", "2"});
+    EXPECT_EQ(result.status, 1) << result.err;
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out, BuildOutput(root, {0, 2}));
     EXPECT_TRUE(brisko::test::Exists(Below(root, "catalog.txt")));
 }
 
@@ -98,6 +103,29 @@ TEST(ZpkBuildTest, AllBuiltExitsWithZeroAndWritesTheCatalogWhereAsked) {
         brisko::CPackFile pack;
         ASSERT_TRUE(pack.Open(PackPath(root, i)));
         EXPECT_EQ(slots[static_cast<std::size_t>(i)].Value(), pack.StoredChecksum()) << i;
+    }
+}
+
+// The data tree named as an operand, with --root, or by BRISKO_ROOT (as Brisko takes it): the same
+// build. The operand and --root come before the environment.
+TEST(ZpkBuildTest, RootFromTheOperandTheOptionOrTheEnvironment) {
+    brisko::test::TempDir dir;
+    const std::string root = MakeRoot(dir, {1});
+    const std::string elsewhere = "BRISKO_ROOT=" + dir.File("missing");
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        std::string env;
+    };
+    const Case cases[] = {
+        {"Option", {"build", "--root", root}, elsewhere},
+        {"Operand", {"build", root}, elsewhere},
+        {"Environment", {"build"}, "BRISKO_ROOT=" + root},
+    };
+    for (const Case& c : cases) {
+        const Result result = Zpk(dir, c.args, c.env);
+        EXPECT_EQ(result.status, 1) << c.name << ": " << result.err;
+        EXPECT_EQ(result.out, BuildOutput(root, {1})) << c.name;
     }
 }
 

@@ -64,6 +64,10 @@ TEST(ZpkTest, UsageErrorsExitWithTwo) {
         {{"verify", "a", "--expect", "1", "-2147483649"},
          "--expect takes LOW (0 to 4294967295) and HIGH (-2147483648 to 2147483647)"},
         {{"pack", "a", "b", "--replace"}, "an option was given that pack does not take"},
+        {{"build"}, "build takes 1 argument"},
+        {{"build", "a", "--root", "b"}, "ROOT and --root cannot be given together"},
+        {{"build", "--root"}, "--root takes a folder"},
+        {{"list", "a", "--root", "b"}, "an option was given that list does not take"},
     };
     for (const auto& [args, message] : cases) {
         const Result result = Zpk(dir, args);
