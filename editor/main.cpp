@@ -3,12 +3,13 @@
 
 #include "EditorApp.h"
 #include "HostPaths.h"
+#include "HostText.h"
 #include "Platform.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     desktop::QtPlatform platform;
     tavrel::EditorApp app(platform, desktop::ProgramFile(),
-                          tavrel::EditorApp::ArgumentText(desktop::ProgramArguments(argc, argv)));
+                          tavrel::EditorApp::ArgumentText(base::CommandLineArguments(argc, argv)));
     return app.Run();
 }

@@ -3,14 +3,15 @@
 #include <cstdio>
 
 #include "HostPaths.h"
+#include "HostText.h"
 #include "PackerApp.h"
 #include "Platform.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     desktop::QtPlatform platform;
-    brisko::PackerApp app(platform, desktop::ProgramFile(), desktop::ProgramArguments(argc, argv),
-                          desktop::EnvironmentPath("BRISKO_ROOT"));
+    brisko::PackerApp app(platform, desktop::ProgramFile(), base::CommandLineArguments(argc, argv),
+                          base::EnvironmentVariable("BRISKO_ROOT"));
     std::string error;
     if (!app.Valid(error)) {
         std::fprintf(stderr, "Brisko: %s\n", error.c_str());

@@ -220,10 +220,10 @@ int Verify(const Options& options) {
 
 }  // namespace
 
-int Run(int argc, char** argv) {
+int Run(const std::vector<std::string>& arguments) {
     Options options;
     std::string error;
-    if (!ParseOptions(argc, argv, options, error)) {
+    if (!ParseOptions(arguments, options, error)) {
         std::fprintf(stderr, "zpk: %s\nTry 'zpk --help'.\n", error.c_str());
         return kExitError;
     }

@@ -2,8 +2,12 @@
 // error naming the file; the return value is the exit status.
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace zpk {
 
-int Run(int argc, char** argv);
+// The arguments after the program's name, paths in UTF-8.
+int Run(const std::vector<std::string>& arguments);
 
 }  // namespace zpk

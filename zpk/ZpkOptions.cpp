@@ -142,8 +142,7 @@ bool Fail(std::string& error, const std::string& text) {
 
 }  // namespace
 
-bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
-    std::vector<std::string> words(argv + 1, argv + argc);
+bool ParseOptions(const std::vector<std::string>& words, Options& options, std::string& error) {
     bool optionsEnded = false;  // after "--" every word is an operand
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string& word = words[i];

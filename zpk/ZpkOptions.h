@@ -30,8 +30,9 @@ struct Options {
                                 // write it
 };
 
-// Parses the arguments; false with `error` set for a command line that makes no sense.
-bool ParseOptions(int argc, char** argv, Options& options, std::string& error);
+// Parses the arguments after the program's name; false with `error` set for a command line that
+// makes no sense.
+bool ParseOptions(const std::vector<std::string>& words, Options& options, std::string& error);
 
 // The help text of one command, or the general one for an empty or unknown command.
 const char* HelpText(const std::string& command);

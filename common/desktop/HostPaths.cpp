@@ -3,8 +3,6 @@
 #include <QCoreApplication>
 #include <QFile>
 
-#include "HostText.h"
-
 namespace desktop {
 
 QString PathToQt(const std::string& path) {
@@ -25,14 +23,6 @@ std::string PathFromQt(const QString& path) {
 
 std::string ProgramFile() {
     return PathFromQt(QCoreApplication::applicationFilePath());
-}
-
-std::vector<std::string> ProgramArguments(int argc, char** argv) {
-    return base::CommandLineArguments(argc, argv);
-}
-
-std::string EnvironmentPath(const char* name) {
-    return base::EnvironmentVariable(name);
 }
 
 }  // namespace desktop

@@ -5,21 +5,14 @@
 
 #include <QString>
 #include <string>
-#include <vector>
 
 namespace desktop {
 
 QString PathToQt(const std::string& path);
 std::string PathFromQt(const QString& path);
 
-// The running program's full path, as the file layer takes it.
+// The running program's full path, as the file layer takes it. (Arguments and environment
+// variables in the same form: base::CommandLineArguments and base::EnvironmentVariable.)
 std::string ProgramFile();
-
-// The program's arguments after its name, as the file layer takes paths (on Windows from the
-// wide command line, so that names outside the ANSI code page survive).
-std::vector<std::string> ProgramArguments(int argc, char** argv);
-
-// An environment variable as a host path; empty when it is not set.
-std::string EnvironmentPath(const char* name);
 
 }  // namespace desktop

@@ -55,13 +55,14 @@ int Usage() {
     return 2;
 }
 
-bool ParseArgs(int argc, char** argv, Options& options) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--save" && i + 1 < argc) {
-            options.saveTo = argv[++i];
-        } else if (arg == "--repeat" && i + 1 < argc) {
-            options.repeat = std::atoi(argv[++i]);
+bool ParseArgs(const std::vector<std::string>& words, Options& options) {
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::string& arg = words[i];
+        const bool hasValue = i + 1 < words.size();
+        if (arg == "--save" && hasValue) {
+            options.saveTo = words[++i];
+        } else if (arg == "--repeat" && hasValue) {
+            options.repeat = std::atoi(words[++i].c_str());
             if (options.repeat < 1) return false;
         } else if (arg == "--no-sync") {
             options.sync = false;
@@ -95,13 +96,8 @@ void TimeTopRowEdits(tavrel::GridTable& table) {
 int main(int argc, char** argv) {
     // Paths as UTF-8 on every host, in what it prints too.
     base::WriteUtf8Output();
-    std::vector<std::string> words = base::CommandLineArguments(argc, argv);
-    std::vector<char*> arguments{argv[0]};
-    for (std::string& word : words)
-        arguments.push_back(word.data());
-    arguments.push_back(nullptr);
     Options options;
-    if (!ParseArgs(static_cast<int>(arguments.size() - 1), arguments.data(), options)) {
+    if (!ParseArgs(base::CommandLineArguments(argc, argv), options)) {
         return Usage();
     }
     const double baseMegabytes = PeakMegabytes();
